@@ -1,6 +1,7 @@
 #include "platform/cp932.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <iconv.h>
 
 namespace vobe {
@@ -113,6 +114,70 @@ bool TrySjisToUtf8(std::string_view sjis, std::string& out) {
         return true;
     }
     return ToUtf8().Run(sjis, out, true, {});
+}
+
+namespace {
+
+// Double-byte upper/lower pairs: (first upper, first lower, count). Cyrillic lower case skips 0x847F.
+struct CaseRange {
+    uint16_t upper, lower, count;
+};
+constexpr CaseRange kCaseRanges[] = {
+    {0x8260, 0x8281, 26}, // full-width Latin
+    {0x839F, 0x83BF, 24}, // Greek
+    {0x8440, 0x8470, 15}, // Cyrillic А..Н (lower а..н)
+    {0x844F, 0x8480, 18}, // Cyrillic О..Я (lower о..я, after the gap at 0x847F)
+};
+
+uint16_t MapDouble(uint16_t code, bool toUpper) {
+    for (const auto& r : kCaseRanges) {
+        if (toUpper) {
+            if (code >= r.lower && code < r.lower + r.count) return static_cast<uint16_t>(code - r.lower + r.upper);
+        } else {
+            if (code >= r.upper && code < r.upper + r.count) return static_cast<uint16_t>(code - r.upper + r.lower);
+        }
+    }
+    return code;
+}
+
+std::string MapCase(std::string_view s, bool toUpper) {
+    std::string out(s);
+    const size_t n = out.size();
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char c = static_cast<unsigned char>(out[i]);
+        if (c < 0x80) {
+            if (toUpper ? (c >= 'a' && c <= 'z') : (c >= 'A' && c <= 'Z')) out[i] = static_cast<char>(c ^ 0x20);
+        } else if (IsDBCSLeadByte(c) && i + 1 < n) {
+            uint16_t code = static_cast<uint16_t>(c << 8 | static_cast<unsigned char>(out[i + 1]));
+            uint16_t mapped = MapDouble(code, toUpper);
+            if (mapped != code) {
+                out[i] = static_cast<char>(mapped >> 8);
+                out[i + 1] = static_cast<char>(mapped & 0xFF);
+            }
+            ++i;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string AnsiUpperCase(std::string_view s) { return MapCase(s, true); }
+std::string AnsiLowerCase(std::string_view s) { return MapCase(s, false); }
+
+bool AnsiSameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    bool plain = true;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80) {
+            plain = false;
+            break;
+        }
+        if (x != y && ((x | 0x20) != (y | 0x20) || (x | 0x20) < 'a' || (x | 0x20) > 'z')) return false;
+    }
+    if (plain) return true;
+    return AnsiLowerCase(a) == AnsiLowerCase(b);
 }
 
 } // namespace vobe

@@ -17,6 +17,16 @@ std::string SjisToUtf8(std::string_view sjis);
 bool TryUtf8ToSjis(std::string_view utf8, std::string& out);
 bool TrySjisToUtf8(std::string_view sjis, std::string& out);
 
+// The code page's double-byte lead-byte test: 0x81-0x9F and 0xE0-0xFC.
+inline bool IsDBCSLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// Case mapping of Shift-JIS text as the system's locale does it: ASCII letters, and the full-width
+// Latin, Greek and Cyrillic letters; trail bytes are never touched.
+std::string AnsiUpperCase(std::string_view s);
+std::string AnsiLowerCase(std::string_view s);
+// Equality ignoring case, by the mapping above.
+bool AnsiSameText(std::string_view a, std::string_view b);
+
 // Shorthand for the system's own texts, written in UTF-8 in the source: SJ("終了").
 inline std::string SJ(std::string_view utf8) { return Utf8ToSjis(utf8); }
 

@@ -33,3 +33,33 @@ TEST(Cp932, StrictAndLenientFailures) {
 
 } // namespace
 } // namespace vobe
+
+namespace vobe {
+namespace {
+
+TEST(Cp932, CaseMapping) {
+    struct Case {
+        const char* utf8;
+        const char* upper;
+        const char* lower;
+    } cases[] = {
+        {"abcXYZ09_", "ABCXYZ09_", "abcxyz09_"},
+        {"ａｚＡＺ", "ＡＺＡＺ", "ａｚａｚ"},
+        {"αΩ", "ΑΩ", "αω"},
+        {"яАоН", "ЯАОН", "яаон"},
+        {"表示a", "表示A", "表示a"}, // 0x5C trail byte of 表 is not a letter; kanji untouched
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AnsiUpperCase(SJ(c.utf8)), SJ(c.upper)) << c.utf8;
+        EXPECT_EQ(AnsiLowerCase(SJ(c.utf8)), SJ(c.lower)) << c.utf8;
+    }
+    // A trail byte in the ASCII letter range stays as it is ("ア" is 0x83 0x41).
+    EXPECT_EQ(AnsiLowerCase("\x83\x41"), "\x83\x41");
+    EXPECT_TRUE(AnsiSameText("Label", "LABEL"));
+    EXPECT_FALSE(AnsiSameText("a@", "A`"));
+    EXPECT_TRUE(AnsiSameText(SJ("ｘ変数"), SJ("Ｘ変数")));
+    EXPECT_FALSE(AnsiSameText("\\", "/"));
+}
+
+} // namespace
+} // namespace vobe
