@@ -1,0 +1,152 @@
+#include "archive/hash_collection.h"
+
+#include <cstdio>
+
+#include "platform/cp932.h"
+#include "platform/error.h"
+
+namespace vobe {
+
+namespace {
+
+// Lower-case form of the byte at `pos`, taking the double-byte letters the case mapping knows into
+// account. Lead bytes never change under that mapping; only the trail byte of a letter may.
+uint8_t LowerByteAt(std::string_view s, size_t pos) {
+    const size_t n = s.size();
+    size_t i = 0;
+    while (i < n) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (IsDBCSLeadByte(c) && i + 1 < n) {
+            if (pos == i) return c;
+            if (pos == i + 1) {
+                // Only here does the trail byte depend on the letter: take the mapping's own answer.
+                char pair[2] = {s[i], s[i + 1]};
+                std::string lower = AnsiLowerCase(std::string_view(pair, 2));
+                return static_cast<unsigned char>(lower[1]);
+            }
+            i += 2;
+            continue;
+        }
+        if (pos == i) return (c >= 'A' && c <= 'Z') ? static_cast<uint8_t>(c | 0x20) : c;
+        ++i;
+    }
+    return 0;
+}
+
+bool IsAsciiText(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+uint8_t LowerAscii(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') ? static_cast<uint8_t>(u | 0x20) : u;
+}
+
+} // namespace
+
+uint8_t HashName(std::string_view name) {
+    const size_t len = name.size();
+    uint32_t h = static_cast<uint32_t>(len * 16) & 0xFF;
+    if (len > 1) {
+        if (IsAsciiText(name)) {
+            h += LowerAscii(name[len - 2]) + LowerAscii(name[0]);
+        } else {
+            h += LowerByteAt(name, len - 2) + LowerByteAt(name, 0);
+        }
+    }
+    return static_cast<uint8_t>(h);
+}
+
+// ---- THashCollectionItem ----------------------------------------------------------------------------
+
+void THashCollectionItem::SetName(const std::string& name) {
+    if (name == FName) return;
+    if (FCollection && FBucket >= 0) FCollection->Unfile(this);
+    FName = name;
+    if (FCollection) FCollection->File(this);
+}
+
+// ---- THashCollection --------------------------------------------------------------------------------
+
+THashCollection::~THashCollection() = default;
+
+void THashCollection::File(THashCollectionItem* item) {
+    uint8_t b = HashName(item->FName);
+    item->FBucket = b;
+    item->FPrev = nullptr;
+    item->FNext = FBuckets[b];
+    if (item->FNext) item->FNext->FPrev = item;
+    FBuckets[b] = item;
+}
+
+void THashCollection::Unfile(THashCollectionItem* item) {
+    if (item->FBucket < 0) return;
+    if (item->FPrev)
+        item->FPrev->FNext = item->FNext;
+    else
+        FBuckets[item->FBucket] = item->FNext;
+    if (item->FNext) item->FNext->FPrev = item->FPrev;
+    item->FPrev = item->FNext = nullptr;
+    item->FBucket = -1;
+}
+
+THashCollectionItem* THashCollection::Add(std::unique_ptr<THashCollectionItem> item) {
+    THashCollectionItem* p = item.get();
+    if (!p) return nullptr;
+    p->FCollection = this;
+    p->FIndex = Count();
+    p->FBucket = -1;
+    FItems.push_back(std::move(item));
+    // An unnamed item is filed when it first gets a name.
+    if (!p->FName.empty()) File(p);
+    return p;
+}
+
+THashCollectionItem* THashCollection::Find(std::string_view name) const {
+    for (THashCollectionItem* p = FBuckets[HashName(name)]; p; p = p->FNext)
+        if (AnsiSameText(p->FName, name)) return p;
+    return nullptr;
+}
+
+int32_t THashCollection::IndexOf(std::string_view name) const {
+    THashCollectionItem* p = Find(name);
+    return p ? p->FIndex : -1;
+}
+
+THashCollectionItem* THashCollection::Items(int32_t i) const {
+    if (i < 0 || i >= Count()) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "List index out of bounds (%d)", i);
+        throw EVobeError(buf);
+    }
+    return FItems[static_cast<size_t>(i)].get();
+}
+
+std::unique_ptr<THashCollectionItem> THashCollection::Extract(int32_t i) {
+    THashCollectionItem* p = Items(i);
+    Unfile(p);
+    std::unique_ptr<THashCollectionItem> owned = std::move(FItems[static_cast<size_t>(i)]);
+    FItems.erase(FItems.begin() + i);
+    for (size_t k = static_cast<size_t>(i); k < FItems.size(); ++k)
+        FItems[k]->FIndex = static_cast<int32_t>(k);
+    p->FCollection = nullptr;
+    p->FIndex = -1;
+    return owned;
+}
+
+void THashCollection::Delete(int32_t i) {
+    Extract(i).reset();
+}
+
+void THashCollection::Clear() {
+    for (auto*& b : FBuckets) b = nullptr;
+    // Free from the end so that items being destroyed never see a half-renumbered list.
+    while (!FItems.empty()) {
+        FItems.back()->FCollection = nullptr;
+        FItems.pop_back();
+    }
+}
+
+} // namespace vobe
