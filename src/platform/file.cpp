@@ -1,5 +1,7 @@
 #include "platform/file.h"
 
+#include "platform/paths.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,8 +9,8 @@
 
 namespace vobe {
 
-std::unique_ptr<TPlatformFile> TPlatformFile::Open(const std::string& realPath, TFileAccess access, bool create,
-                                                   bool truncate) {
+std::unique_ptr<TPlatformFile> TPlatformFile::Open(const std::string& realPath, TFileAccess access,
+                                                   bool create, bool truncate) {
     int flags = O_CLOEXEC;
     switch (access) {
     case TFileAccess::Read: flags |= O_RDONLY; break;
@@ -30,7 +32,9 @@ std::unique_ptr<TPlatformFile> TPlatformFile::Open(const std::string& realPath, 
     return std::unique_ptr<TPlatformFile>(new TPlatformFile(fd, realPath));
 }
 
-TPlatformFile::~TPlatformFile() { ::close(fd_); }
+TPlatformFile::~TPlatformFile() {
+    ::close(fd_);
+}
 
 int64_t TPlatformFile::Read(void* buffer, int64_t count) {
     int64_t done = 0;
@@ -68,8 +72,32 @@ int64_t TPlatformFile::Size() const {
     return static_cast<int64_t>(st.st_size);
 }
 
-bool TPlatformFile::Truncate(int64_t size) { return ::ftruncate(fd_, static_cast<off_t>(size)) == 0; }
+bool TPlatformFile::Truncate(int64_t size) {
+    return ::ftruncate(fd_, static_cast<off_t>(size)) == 0;
+}
 
-bool TPlatformFile::Flush() { return ::fsync(fd_) == 0; }
+bool TPlatformFile::Flush() {
+    return ::fsync(fd_) == 0;
+}
+
+bool FileExists(const std::string& playerPath) {
+    struct stat st;
+    return ::stat(RealPath(playerPath).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& playerPath) {
+    struct stat st;
+    return ::stat(RealPath(playerPath).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool DeleteFile(const std::string& playerPath) {
+    std::string real = RealPath(playerPath);
+    return ::unlink(real.c_str()) == 0 || errno == ENOENT;
+}
+
+bool CreateDir(const std::string& playerPath) {
+    std::string real = RealPath(playerPath);
+    return ::mkdir(real.c_str(), 0755) == 0 || errno == EEXIST;
+}
 
 } // namespace vobe

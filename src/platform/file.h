@@ -37,4 +37,10 @@ private:
     std::string path_;
 };
 
+// Player-path file operations (paths.h turns the names into real paths).
+bool FileExists(const std::string& playerPath);      // a file (not a folder)
+bool DirectoryExists(const std::string& playerPath); // a folder
+bool DeleteFile(const std::string& playerPath);      // true when the file is gone afterwards
+bool CreateDir(const std::string& playerPath);       // true when the folder exists afterwards
+
 } // namespace vobe
