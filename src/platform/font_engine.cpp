@@ -105,6 +105,7 @@ TFontEngine::TFontEngine() : impl_(std::make_unique<Impl>()) {
 
 TFontEngine::~TFontEngine() {
     if (impl_->library) FT_Done_FreeType(impl_->library);
+    if (impl_->fcReady) FcFini();
 }
 
 std::string TFontEngine::FindFontFile(const std::string& sjisName) {
