@@ -108,8 +108,10 @@ bool TTpBigFileStream::Writable() const {
     return access != fmOpenRead;
 }
 
-TTpBigFileStream::TTpBigFileStream(const std::string& fileName, uint32_t mode) : FFileName(fileName), FMode(mode) {
-    const uint32_t access = mode == static_cast<uint32_t>(fmCreate) ? static_cast<uint32_t>(fmCreate) : mode & 0x0F;
+TTpBigFileStream::TTpBigFileStream(const std::string& fileName, uint32_t mode)
+    : FFileName(fileName), FMode(mode) {
+    const uint32_t access =
+        mode == static_cast<uint32_t>(fmCreate) ? static_cast<uint32_t>(fmCreate) : mode & 0x0F;
     if (access != fmOpenRead && access != fmOpenReadWrite) {
         // A new stream: old parts must not survive behind the new data, even when the file itself
         // was already gone.
@@ -212,11 +214,15 @@ int64_t TTpBigFileStream::WriteFromStream(TStream& source, int64_t count) {
     return TTpBigStream::WriteFromStream(source, count);
 }
 
-int64_t TTpBigFileStream::ReadToStream(TStream& dest, int64_t count) { return TTpBigStream::ReadToStream(dest, count); }
+int64_t TTpBigFileStream::ReadToStream(TStream& dest, int64_t count) {
+    return TTpBigStream::ReadToStream(dest, count);
+}
 
 // ---- TTpBigMemoryStream -----------------------------------------------------------------------------
 
-void TTpBigMemoryStream::SetPosition(int64_t pos) { FStream.SetPosition(std::clamp<int64_t>(pos, 0, FStream.GetSize())); }
+void TTpBigMemoryStream::SetPosition(int64_t pos) {
+    FStream.SetPosition(std::clamp<int64_t>(pos, 0, FStream.GetSize()));
+}
 
 // ---- resources --------------------------------------------------------------------------------------
 
@@ -263,7 +269,9 @@ TTpBigResourceStream::TTpBigResourceStream(const std::string& resName, const std
     }
 }
 
-void TTpBigResourceStream::SetPosition(int64_t pos) { FPosition = std::clamp<int64_t>(pos, 0, FSize); }
+void TTpBigResourceStream::SetPosition(int64_t pos) {
+    FPosition = std::clamp<int64_t>(pos, 0, FSize);
+}
 
 int64_t TTpBigResourceStream::ReadBuffer64(void* buffer, int64_t count) {
     int64_t n = std::min(count, FSize - FPosition);
@@ -305,11 +313,11 @@ int64_t TTpBuffBigStream::Read(void* buffer, int64_t length) {
 
 // ---- TRangeStream -----------------------------------------------------------------------------------
 
-TRangeStream::TRangeStream(std::unique_ptr<TTpBigStream> stream, int64_t size, int64_t start)
+TRangeStream::TRangeStream(std::unique_ptr<TTpBigStream> stream, int64_t size, int64_t start, bool exactSize)
     : FStream(std::move(stream)) {
     const int64_t total = FStream->GetSize();
     FStart = std::clamp<int64_t>(start, 0, total);
-    FSize = size == 0 ? total - FStart : std::clamp<int64_t>(size, 0, total - FStart);
+    FSize = (size == 0 && !exactSize) ? total - FStart : std::clamp<int64_t>(size, 0, total - FStart);
     FStream->SetPosition(FStart);
 }
 
@@ -347,11 +355,12 @@ int64_t TRangeStream::LockedStreamSize() {
     return FStream->GetSize();
 }
 
-TFileRangeStream::TFileRangeStream(const std::string& fileName, int64_t size, int64_t start)
-    : TRangeStream(std::make_unique<TTpBigFileStream>(fileName, fmOpenRead | fmShareDenyWrite), size, start) {}
+TFileRangeStream::TFileRangeStream(const std::string& fileName, int64_t size, int64_t start, bool exactSize)
+    : TRangeStream(std::make_unique<TTpBigFileStream>(fileName, fmOpenRead | fmShareDenyWrite), size, start,
+                   exactSize) {}
 
 TResourceRangeStream::TResourceRangeStream(const std::string& resName, int64_t size, int64_t start,
-                                           const std::string& resType)
-    : TRangeStream(std::make_unique<TTpBigResourceStream>(resName, resType), size, start) {}
+                                           const std::string& resType, bool exactSize)
+    : TRangeStream(std::make_unique<TTpBigResourceStream>(resName, resType), size, start, exactSize) {}
 
 } // namespace vobe

@@ -151,9 +151,9 @@ public:
     int64_t Start() const { return FStart; }
 
 protected:
-    // size 0 makes the range run to the end of the stream; a range beyond the stream's end is cut to
-    // what the stream holds.
-    TRangeStream(std::unique_ptr<TTpBigStream> stream, int64_t size, int64_t start);
+    // size 0 makes the range run to the end of the stream, unless exactSize is set (an empty archive
+    // entry); a range beyond the stream's end is cut to what the stream holds.
+    TRangeStream(std::unique_ptr<TTpBigStream> stream, int64_t size, int64_t start, bool exactSize);
 
 private:
     std::unique_ptr<TTpBigStream> FStream;
@@ -165,12 +165,13 @@ private:
 // Opens the file (and its parts) again for reading, others may read but not write.
 class TFileRangeStream : public TRangeStream {
 public:
-    TFileRangeStream(const std::string& fileName, int64_t size, int64_t start);
+    TFileRangeStream(const std::string& fileName, int64_t size, int64_t start, bool exactSize = false);
 };
 
 class TResourceRangeStream : public TRangeStream {
 public:
-    TResourceRangeStream(const std::string& resName, int64_t size, int64_t start, const std::string& resType);
+    TResourceRangeStream(const std::string& resName, int64_t size, int64_t start, const std::string& resType,
+                         bool exactSize = false);
 };
 
 } // namespace vobe
