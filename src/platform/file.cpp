@@ -100,24 +100,4 @@ bool CreateDir(const std::string& playerPath) {
     return ::mkdir(real.c_str(), 0755) == 0 || errno == EEXIST;
 }
 
-bool FileExists(const std::string& playerPath) {
-    struct stat st;
-    return ::stat(RealPath(playerPath).c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool DirectoryExists(const std::string& playerPath) {
-    struct stat st;
-    return ::stat(RealPath(playerPath).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool DeleteFile(const std::string& playerPath) {
-    std::string real = RealPath(playerPath);
-    return ::unlink(real.c_str()) == 0 || errno == ENOENT;
-}
-
-bool CreateDir(const std::string& playerPath) {
-    std::string real = RealPath(playerPath);
-    return ::mkdir(real.c_str(), 0755) == 0 || errno == EEXIST;
-}
-
 } // namespace vobe
