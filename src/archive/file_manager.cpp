@@ -4,9 +4,12 @@
 
 #include "archive/file_names.h"
 #include "platform/cp932.h"
+#include "platform/drives.h"
 #include "platform/file.h"
 #include "platform/file_info.h"
 #include "platform/globals.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
 
 namespace vobe {
 
@@ -81,7 +84,7 @@ bool ReadInstallTitle(TStream& s, std::string& title, int32_t& diskIndex) {
 // ---- TVrFileManager ---------------------------------------------------------------------------------
 
 TVrFileManager::TVrFileManager(TVrFileManagerHost host) : FHost(std::move(host)) {
-    if (FHost.CdRoots) FCdRoots = FHost.CdRoots();
+    FCdRoots = FHost.CdRoots ? FHost.CdRoots() : vobe::CdRoots();
 }
 
 TVrFileManager::~TVrFileManager() {
@@ -116,7 +119,7 @@ void TVrFileManager::Unmount(int32_t index) {
 }
 
 std::string TVrFileManager::TempFolder() const {
-    std::string t = FHost.TempFolder ? FHost.TempFolder() : SystemTempFolder();
+    std::string t = FHost.TempFolder ? FHost.TempFolder() : vobe::TempFolder();
     return fname::WithBackslash(t);
 }
 
@@ -321,8 +324,10 @@ bool TVrFileManager::RequestDisk(int32_t diskNumber) {
     std::string quit = FHost.QuitMessage ? FHost.QuitMessage() : std::string();
     if (quit.empty()) quit = SJ("終了します");
     auto ask = [&](TVrBoxKind kind, const std::string& text) {
-        // Without a shell to ask, a prompt is refused and the quit question accepted.
-        return FHost.OkCancelBox ? FHost.OkCancelBox(kind, caption, text) : kind == vbQuitQuestion;
+        if (FHost.OkCancelBox) return FHost.OkCancelBox(kind, caption, text);
+        // A headless run refuses the prompt and accepts the quit question that follows.
+        return MessageBox(text, caption, MB_OKCANCEL | MB_ICONQUESTION, kind == vbQuitQuestion ? IDOK : 0) ==
+               IDOK;
     };
     for (;;) {
         if (ask(vbDiskPrompt, FormatDiskText(diskFmt, diskNumber))) {
@@ -380,6 +385,56 @@ std::string TVrFileManager::ExtractFolder(const std::string& name) {
         }
     }
     return last == std::string::npos ? std::string() : name.substr(0, last + 1);
+}
+
+// ---- start-up ---------------------------------------------------------------------------------------
+
+void MountOwnArchives(TVrFileManager& fm) {
+    fm.SetBaseFolder(ExeFolder());
+    {
+        TTpBigResourceStream res("DUMMY", "BINTYPE");
+        const int64_t size = res.GetSize();
+        uint8_t tail[2] = {};
+        if (size >= 2) {
+            res.SetPosition(size - 2);
+            res.ReadBuffer64(tail, 2);
+        }
+        if (tail[0] == 'v' && tail[1] == 'f') fm.MountResource("DUMMY", "BINTYPE");
+    }
+    const std::string exe = ExeFileName();
+    bool appended = false;
+    try {
+        TFileStream f(exe, fmOpenRead);
+        const int64_t size = f.GetSize();
+        char tail[2] = {};
+        if (size >= 6) {
+            f.SetPosition(size - 2);
+            appended = f.Read(tail, 2) == 2 && tail[0] == 'v' && tail[1] == 'b';
+        }
+    } catch (const EVobeError&) {
+        appended = false;
+    }
+    if (appended) fm.MountFile(exe);
+}
+
+void MountFolders(TVrFileManager& fm, const std::string& baseFolder,
+                  const std::vector<std::string>& folders) {
+    fm.SetBaseFolder(baseFolder);
+    for (const std::string& folder : folders) {
+        const std::string dat = fname::WithBackslash(folder) + "game.dat";
+        if (FileExists(dat)) fm.MountFile(dat);
+    }
+}
+
+void CreateFileManager(TVrFileManagerHost host) {
+    delete FileManager;
+    FileManager = new TVrFileManager(std::move(host));
+}
+
+void FreeFileManager() {
+    delete FileManager;
+    FileManager = nullptr;
+    DeleteWorkingFiles();
 }
 
 } // namespace vobe

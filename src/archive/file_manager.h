@@ -20,7 +20,7 @@ namespace vobe {
 enum TVrBoxKind { vbDiskPrompt, vbQuitQuestion };
 
 // Services the file manager takes from the shell and the project. Every member may be left empty; the
-// defaults then apply (no CD roots, the platform's temp folder, prompts refused, the default texts).
+// platform's then apply (its CD-ROM mounts, temp folder and message boxes) and the default texts.
 struct TVrFileManagerHost {
     // The roots of the CD-ROM drives with a medium ("X:\" on the original; here mount points), as
     // player paths with a trailing '\'. Asked once, when the file manager is created.
@@ -126,6 +126,19 @@ private:
 
 // The process-wide file manager; the shell creates it before the window and frees it at exit.
 extern TVrFileManager* FileManager;
+
+// Start-up (the window's creation). Without folder arguments: the base folder is the program's folder;
+// an archive linked in as resource "DUMMY" of type "BINTYPE" (when it ends in "vf") and an archive
+// appended to the program itself (when it ends in "vb") are mounted. Damaged archives raise.
+void MountOwnArchives(TVrFileManager& fm);
+// With folder arguments: the base folder is baseFolder, and every folder's "game.dat" is mounted when
+// present, in order.
+void MountFolders(TVrFileManager& fm, const std::string& baseFolder, const std::vector<std::string>& folders);
+
+// The process-wide instance: created before the window, freed at exit (which queues the working files
+// and deletes them).
+void CreateFileManager(TVrFileManagerHost host = {});
+void FreeFileManager();
 
 // Working files whose lock was freed, deleted at exit by DeleteWorkingFiles.
 std::vector<std::string>& WorkingFilesToDelete();

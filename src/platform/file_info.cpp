@@ -1,7 +1,6 @@
 #include "platform/file_info.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <sys/stat.h>
@@ -48,17 +47,6 @@ std::vector<std::string> ListFilesRecursive(const std::string& playerFolder) {
     }
     std::sort(out.begin(), out.end());
     return out;
-}
-
-} // namespace vobe
-
-namespace vobe {
-
-std::string SystemTempFolder() {
-    const char* t = std::getenv("TMPDIR");
-    std::string real = (t && *t) ? t : "/tmp";
-    if (real.back() != '/') real += '/';
-    return PlayerPath(real);
 }
 
 } // namespace vobe

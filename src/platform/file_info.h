@@ -21,13 +21,6 @@ std::vector<std::string> ListFilesRecursive(const std::string& playerFolder);
 
 namespace vobe {
 
-// The system's folder for temporary files (TMPDIR, else /tmp) as a player path with a trailing '\'.
-std::string SystemTempFolder();
-
-} // namespace vobe
-
-namespace vobe {
-
 // Both paths name the same existing file.
 bool SameFile(const std::string& playerPathA, const std::string& playerPathB);
 

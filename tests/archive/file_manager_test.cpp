@@ -7,6 +7,8 @@
 #include "independent_writer.h"
 #include "platform/cp932.h"
 #include "platform/globals.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
 #include "test_files.h"
 
 namespace vobe {
@@ -214,16 +216,49 @@ TEST_F(FileManager, CdRootsAndDiskPrompts) {
     EXPECT_EQ(asked[1], SJ("終了します"));
     EXPECT_FALSE(Terminating);
 
-    // Giving up: the default host refuses the prompt and accepts the quit question.
+    // Giving up, through the platform's boxes: the prompt refused, the quit question accepted.
     bool closed = false;
+    std::vector<uint32_t> flags;
+    SetMessageBoxHook([&](const std::string& text, const std::string&, uint32_t f) {
+        flags.push_back(f);
+        return text == SJ("終了します") ? IDOK : IDCANCEL;
+    });
     TVrFileManagerHost h;
+    h.CdRoots = [] { return std::vector<std::string>{}; };
     h.PostClose = [&] { closed = true; };
     TVrFileManager quiet(h);
     EXPECT_FALSE(quiet.RequestDisk(1));
+    SetMessageBoxHook(nullptr);
     EXPECT_TRUE(Terminating);
     EXPECT_TRUE(closed);
+    ASSERT_EQ(flags.size(), 2u);
+    EXPECT_EQ(flags[0] & 0x0F, MB_OKCANCEL);
     Terminating = false;
     EXPECT_FALSE(fm.MountDiskArchive(5));
+}
+
+TEST_F(FileManager, StartUpMounting) {
+    WriteArchive("a/game.dat", {{"one.txt", "1", 1}});
+    WriteArchive("c/game.dat", {{"three.txt", "3", 1}});
+    std::filesystem::create_directories(FDir.Real("b"));
+    TVrFileManager fm(Host);
+    MountFolders(fm, FDir.Player("a") + "\\", {FDir.Player("a"), FDir.Player("b"), FDir.Player("c") + "\\"});
+    EXPECT_EQ(fm.BaseFolder(), FDir.Player("a") + "\\");
+    EXPECT_EQ(fm.ArchiveCount(), 2);
+    EXPECT_EQ(Load(fm, "three.txt"), "3");
+
+    // The program's own archives: a linked-in archive ending in "vf" is mounted.
+    auto a = BuildIndependent(102, {{"logo.txt", "made with vf", 1}});
+    static std::string blob;
+    blob = a.Directory + a.Data;
+    RegisterResource("DUMMY", "BINTYPE", blob.data(), static_cast<int64_t>(blob.size()));
+    TVrFileManager own(Host);
+    MountOwnArchives(own);
+    UnregisterResource("DUMMY", "BINTYPE");
+    EXPECT_EQ(own.BaseFolder(), ExeFolder());
+    ASSERT_EQ(own.ArchiveCount(), 1);
+    EXPECT_TRUE(own.Archives(0)->IsResource());
+    EXPECT_EQ(Load(own, "LOGO.TXT"), "made with vf");
 }
 
 TEST(FileManagerStatic, ExtractFolder) {
