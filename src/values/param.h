@@ -108,6 +108,9 @@ public:
     // Gives this value src's dimensions, then converts src element by element through this value's
     // own typed setters.
     void CopyFrom(const TCustomParam& src);
+    // Back to the state of a new object (a scalar 0, 0.0, false or ""; an unbound reference), keeping
+    // the memory: recycled temporaries start from here.
+    virtual void Reset() { Dims.clear(); }
 
     // The element count the dimensions ask for ("配列の要素数[..]が不正です" when a size is below 1 or
     // the array would be larger than any game can hold).
@@ -158,6 +161,10 @@ public:
     void AssignValues(const TCustomParam& src) override;
     void ClearDims() override;
     void CopyMem(const TCustomParam& src) override;
+    void Reset() override {
+        Dims.clear();
+        Values.assign(1, T());
+    }
 
 protected:
     T& At(int32_t i) {
@@ -301,6 +308,13 @@ public:
     void LoadFromStream(TStream& s, const TParamCollection* store);
     void ClearDims() override;
     int32_t IndexOfStr(const std::string& s, bool caseSensitive, bool partial) const override;
+    void Reset() override {
+        Dims.clear();
+        Name.clear();
+        Reserved = 0;
+        Index = 0;
+        SetTarget(nullptr);
+    }
 
 private:
     // The target's value while the target exists and the chain of references is not too deep (a

@@ -482,10 +482,31 @@ TParamCollectionItem* TParamCollection::AddNamedParam(TParamType type, const std
     return item;
 }
 
-TParamCollectionItem* TParamCollection::FindItem(std::string_view name) const {
+namespace {
+
+// Name equality ignoring case, with the common all-ASCII case handled here.
+inline bool SameName(const std::string& a, std::string_view b) {
+    const size_t n = a.size();
+    if (n != b.size()) return false;
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x == y) {
+            if (x >= 0x80) return AnsiSameText(a, b);
+            continue;
+        }
+        if ((x | y) >= 0x80) return AnsiSameText(a, b);
+        const unsigned char lx = x | 0x20;
+        if (lx != (y | 0x20) || lx < 'a' || lx > 'z') return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TParamCollectionItem* TParamCollection::FindItem(std::string_view name, uint8_t bucket) const {
     TParamCollectionItem* found = nullptr;
-    for (THashCollectionItem* p = BucketHead(HashName(name)); p; p = p->NextInBucket()) {
-        if (!AnsiSameText(p->GetName(), name)) continue;
+    for (THashCollectionItem* p = BucketHead(bucket); p; p = p->NextInBucket()) {
+        if (!SameName(p->GetName(), name)) continue;
         auto* item = static_cast<TParamCollectionItem*>(p);
         if (item->Local) {
             if (item->Depth == CurrentDepth) return item;
@@ -526,6 +547,37 @@ std::unique_ptr<TCustomParam> TParamCollection::CopyParam(std::string_view name)
 void TParamCollection::DeleteItem(TParamCollectionItem* item) {
     if (!item || item->IsSystem() || item->GetCollection() != this) return;
     Delete(item->GetIndex());
+}
+
+TParamCollectionItem* TParamCollection::AddTemp(TParamType type, const std::string& name) {
+    CheckVariableName(name);
+    if (type > PT_STR || FSpareTemps[type].empty()) {
+        TParamCollectionItem* item = AddParam(type);
+        item->SetName(name);
+        return item;
+    }
+    std::unique_ptr<THashCollectionItem> spare = std::move(FSpareTemps[type].back());
+    FSpareTemps[type].pop_back();
+    auto* item = static_cast<TParamCollectionItem*>(Add(std::move(spare)));
+    item->SetName(name);
+    return item;
+}
+
+void TParamCollection::FreeTemp(TParamCollectionItem* item) {
+    if (!item || item->IsSystem() || item->GetCollection() != this) return;
+    TCustomParam& param = item->GetParam();
+    const TParamType type = param.AsVar() ? PT_NONE : param.GetParamType();
+    if (type > PT_STR || FSpareTemps[type].size() >= 16) {
+        Delete(item->GetIndex());
+        return;
+    }
+    while (item->FLinks) item->FLinks->Set(nullptr);
+    param.Reset();
+    item->Reserved = 0;
+    item->Status = false;
+    item->Depth = -1;
+    item->Local = false;
+    FSpareTemps[type].push_back(Extract(item->GetIndex()));
 }
 
 void TParamCollection::DeleteDepth(int32_t d) {

@@ -274,7 +274,9 @@ public:
     TParamCollectionItem* AddNamedParam(TParamType type, const std::string& name);
     // The lookup of the whole player: a local item of the running depth first, else the oldest
     // visible item of the name; null when none.
-    TParamCollectionItem* FindItem(std::string_view name) const;
+    TParamCollectionItem* FindItem(std::string_view name) const { return FindItem(name, HashName(name)); }
+    // The same with the name's bucket already known (HashName(name)): expressions hash their names once.
+    TParamCollectionItem* FindItem(std::string_view name, uint8_t bucket) const;
     // FindItem, or else the newest item of the name at any depth: how a loaded reference finds its
     // target, which may be a local variable of another call depth.
     TParamCollectionItem* FindLinkTarget(std::string_view name) const;
@@ -285,6 +287,10 @@ public:
     std::unique_ptr<TCustomParam> CopyParam(std::string_view name) const;
     // Frees the item (system variables stay).
     void DeleteItem(TParamCollectionItem* item);
+    // A temporary of an evaluation: AddParam and naming, reusing a freed temporary's memory.
+    TParamCollectionItem* AddTemp(TParamType type, const std::string& name);
+    // Frees a temporary made by AddTemp (its memory is kept for the next one).
+    void FreeTemp(TParamCollectionItem* item);
     // Frees every item of call depth d.
     void DeleteDepth(int32_t d);
     // Frees every item that is neither a system nor a status variable and resets the game values.
@@ -308,6 +314,8 @@ private:
     void WriteItems(TStream& s, bool status) const;
     void ReadItems(TStream& s);
 
+    // Freed temporaries by type code, ready for reuse.
+    std::vector<std::unique_ptr<THashCollectionItem>> FSpareTemps[PT_STR + 1];
     mutable std::tm FTime{};
     mutable int32_t FTimeClock = 0;
     mutable bool FTimeValid = false;

@@ -132,7 +132,7 @@ bool Compare(uint8_t op, const T& a, const T& b) {
 struct TUnbind {
     const TOpeData& Op;
     ~TUnbind() {
-        for (TParamVar* v : Op.Vars()) v->SetTarget(nullptr);
+        for (const auto& v : Op.Vars()) v.Var->SetTarget(nullptr);
     }
 };
 
@@ -158,7 +158,8 @@ std::string OpeCodeName(uint8_t op) {
 void TOpeData::IndexVars() {
     FVars.clear();
     for (auto& p : Operands)
-        if (TParamVar* v = p->AsVar()) FVars.push_back(v);
+        if (TParamVar* v = p->AsVar()) FVars.push_back({v, HashName(v->Name)});
+    FDestBucket = HashName(Dest);
 }
 
 // ---- TVobeParser -------------------------------------------------------------------------------------
@@ -285,13 +286,13 @@ void TVobeParser::Execute() {
         for (const auto& p : FList) {
             TOpeData& op = *p;
             TUnbind unbind{op};
-            for (TParamVar* v : op.Vars()) {
-                TParamCollectionItem* item = store->FindItem(v->Name);
-                if (!item) RaiseNoVariable(v->Name);
-                v->SetTarget(item);
+            for (const auto& v : op.Vars()) {
+                TParamCollectionItem* item = store->FindItem(v.Var->Name, v.Bucket);
+                if (!item) RaiseNoVariable(v.Var->Name);
+                v.Var->SetTarget(item);
                 // Bound to a reference variable: stand for the element it stands for.
                 const TParamVar* ref = item->GetParam().AsVar();
-                v->Index = ref ? ref->Index : 0;
+                v.Var->Index = ref ? ref->Index : 0;
             }
             Perform(op);
         }
@@ -314,7 +315,7 @@ void TVobeParser::Execute() {
     }
     // The temporaries go even when the result cannot be fetched.
     while (!FTemps.empty()) {
-        if (TParamCollectionItem* item = FTemps.back().Get()) store->DeleteItem(item);
+        if (TParamCollectionItem* item = FTemps.back().Get()) store->FreeTemp(item);
         FTemps.pop_back();
     }
     FRunning = false;
@@ -324,12 +325,11 @@ void TVobeParser::Execute() {
 
 void TVobeParser::Perform(TOpeData& op) {
     TParamCollection& store = *ParamCollection;
-    TParamCollectionItem* dest = store.FindItem(op.Dest);
+    TParamCollectionItem* dest = store.FindItem(op.Dest, op.DestBucket());
     if (!dest && IsTempName(op.Dest)) {
         const TParamType type = TempType(op);
-        dest = store.AddParam(type);
+        dest = store.AddTemp(type, op.Dest);
         FTemps.emplace_back().Set(dest);
-        dest->SetName(op.Dest);
         if (op.Op == ocDimTo) {
             const TParamVar* array = Operand(op, 0).AsVar();
             if (!array || !array->GetTarget()) RaiseNoVariable(Operand(op, 0).GetAsStr());

@@ -54,12 +54,18 @@ public:
     uint8_t FuncId = 0;
     TParamList Operands;
 
-    // Rebuilds the list of the variable operands after Operands changed.
+    // Rebuilds the list of the variable operands after Operands or Dest changed.
     void IndexVars();
-    const std::vector<TParamVar*>& Vars() const { return FVars; }
+    struct TVarRef {
+        TParamVar* Var;
+        uint8_t Bucket; // HashName of its name
+    };
+    const std::vector<TVarRef>& Vars() const { return FVars; }
+    uint8_t DestBucket() const { return FDestBucket; }
 
 private:
-    std::vector<TParamVar*> FVars;
+    std::vector<TVarRef> FVars;
+    uint8_t FDestBucket = 0;
 };
 
 class TVobeParser {
