@@ -27,7 +27,9 @@ void PrintLine(const std::string& sjis) {
     std::fputc('\n', stdout);
 }
 
-void PrintError(const EVobeError& e) { PrintLine("error\t" + e.Message()); }
+void PrintError(const EVobeError& e) {
+    PrintLine("error\t" + e.Message());
+}
 
 // Compiles a text into a loaded expression; false (the error printed) when it does not compile or
 // cannot be written.
@@ -64,7 +66,6 @@ int Ops(const Args& args) {
     return 0;
 }
 
-
 int Eval(const Args& args) {
     std::vector<std::string> texts;
     struct TVarSpec {
@@ -80,11 +81,14 @@ int Eval(const Args& args) {
             if (colon == std::string::npos || eq == std::string::npos)
                 return Fail("--var expects TYPE:NAME=VALUE, not " + spec);
             const std::string type = spec.substr(0, colon);
-            TParamType t = type == "int" ? PT_INT : type == "float" ? PT_FLOAT : type == "bool" ? PT_BOOL
-                           : type == "str"                                            ? PT_STR
-                                                                                      : PT_NONE;
+            TParamType t = type == "int"     ? PT_INT
+                           : type == "float" ? PT_FLOAT
+                           : type == "bool"  ? PT_BOOL
+                           : type == "str"   ? PT_STR
+                                             : PT_NONE;
             if (t == PT_NONE) return Fail("--var: unknown type " + type);
-            vars.push_back({t, Utf8ToSjis(spec.substr(colon + 1, eq - colon - 1)), Utf8ToSjis(spec.substr(eq + 1))});
+            vars.push_back(
+                {t, Utf8ToSjis(spec.substr(colon + 1, eq - colon - 1)), Utf8ToSjis(spec.substr(eq + 1))});
         } else {
             texts.push_back(Utf8ToSjis(args[i]));
         }

@@ -15,8 +15,12 @@ namespace {
 
 using TChars = std::u16string;
 
-[[noreturn]] void RaiseSyntaxError() { throw EVobeError(SJ("構文エラー")); }
-[[noreturn]] void RaiseIndexSyntax() { throw EVobeError(SJ("配列の添え字が不正です")); }
+[[noreturn]] void RaiseSyntaxError() {
+    throw EVobeError(SJ("構文エラー"));
+}
+[[noreturn]] void RaiseIndexSyntax() {
+    throw EVobeError(SJ("配列の添え字が不正です"));
+}
 
 TChars ToChars(std::string_view bytes) {
     TChars out;
@@ -43,13 +47,19 @@ std::string ToBytes(const TChars& chars) {
     return out;
 }
 
-TChars ToChars16(std::string_view ascii) { return TChars(ascii.begin(), ascii.end()); }
+TChars ToChars16(std::string_view ascii) {
+    return TChars(ascii.begin(), ascii.end());
+}
 
-bool IsBlank(char16_t c) { return c <= 0x20; }
+bool IsBlank(char16_t c) {
+    return c <= 0x20;
+}
 bool IsIdent(char16_t c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
 }
-bool IsIn(char16_t c, std::string_view set) { return c < 0x80 && set.find(static_cast<char>(c)) != set.npos; }
+bool IsIn(char16_t c, std::string_view set) {
+    return c < 0x80 && set.find(static_cast<char>(c)) != set.npos;
+}
 // Characters that end a name and mark a text as needing compilation.
 constexpr std::string_view NameStops = "+-*/%|&^=[](),<>";
 constexpr std::string_view OperatorChars = "%&*+-/<=>^|";
@@ -116,9 +126,9 @@ int Precedence(const TChars& op) {
     static const struct {
         const char* Text;
         int Group;
-    } table[] = {{"*", 1},  {"/", 1},  {"%", 1},  {"+", 2},  {"-", 2}, {"<<", 3}, {">>", 3},
-                 {"==", 4}, {">=", 4}, {"<=", 4}, {">", 4},  {"<", 4}, {"<>", 4}, {"++", 5},
-                 {"&", 6},  {"^", 7},  {"|", 8},  {"=", 9}};
+    } table[] = {{"*", 1},  {"/", 1},  {"%", 1},  {"+", 2},  {"-", 2}, {"<<", 3},
+                 {">>", 3}, {"==", 4}, {">=", 4}, {"<=", 4}, {">", 4}, {"<", 4},
+                 {"<>", 4}, {"++", 5}, {"&", 6},  {"^", 7},  {"|", 8}, {"=", 9}};
     for (const auto& e : table)
         if (op == ToChars16(e.Text)) return e.Group;
     return 0;
@@ -128,17 +138,21 @@ uint8_t OpCodeOf(const TChars& op) {
     static const struct {
         const char* Text;
         uint8_t Code;
-    } table[] = {{"*", ocMul},     {"/", ocDiv},      {"%", ocMod},    {"+", ocPlus},     {"-", ocMinus},
-                 {"<<", ocShiftL}, {">>", ocShiftR},  {"==", ocEqual}, {">=", ocEBig},    {"<=", ocESmall},
-                 {">", ocBig},     {"<", ocSmall},    {"<>", ocNEqual}, {"++", ocComboStr}, {"&", ocAnd},
-                 {"^", ocXor},     {"|", ocOr},       {"=", ocTo}};
+    } table[] = {{"*", ocMul},     {"/", ocDiv},     {"%", ocMod},     {"+", ocPlus},      {"-", ocMinus},
+                 {"<<", ocShiftL}, {">>", ocShiftR}, {"==", ocEqual},  {">=", ocEBig},     {"<=", ocESmall},
+                 {">", ocBig},     {"<", ocSmall},   {"<>", ocNEqual}, {"++", ocComboStr}, {"&", ocAnd},
+                 {"^", ocXor},     {"|", ocOr},      {"=", ocTo}};
     for (const auto& e : table)
         if (op == ToChars16(e.Text)) return e.Code;
     return ocNone;
 }
 
-bool IsTemp(const std::string& s) { return s.size() >= 4 && s.compare(0, 4, "____") == 0; }
-bool IsDimTemp(const std::string& s) { return s.size() >= 6 && s.compare(0, 6, "____d_") == 0; }
+bool IsTemp(const std::string& s) {
+    return s.size() >= 4 && s.compare(0, 4, "____") == 0;
+}
+bool IsDimTemp(const std::string& s) {
+    return s.size() >= 6 && s.compare(0, 6, "____d_") == 0;
+}
 
 } // namespace
 
@@ -147,9 +161,13 @@ void TBuildVobeParser::Clear() {
     FCounter = 0;
 }
 
-std::string TBuildVobeParser::NewTemp() { return "____" + std::to_string(FCounter++); }
+std::string TBuildVobeParser::NewTemp() {
+    return "____" + std::to_string(FCounter++);
+}
 
-std::string TBuildVobeParser::NewDimTemp() { return "____d_" + std::to_string(FCounter++); }
+std::string TBuildVobeParser::NewDimTemp() {
+    return "____d_" + std::to_string(FCounter++);
+}
 
 void TBuildVobeParser::Append(uint8_t op, std::string dest, std::vector<std::string> operands) {
     TBuildOpeData d;

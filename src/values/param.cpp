@@ -165,7 +165,9 @@ long double StrToFloatDef(std::string_view s, long double def) {
 
 // ---- TCustomParam ------------------------------------------------------------------------------------
 
-void RaiseIndexError() { throw EVobeError(SJ("配列の添字が不正です")); }
+void RaiseIndexError() {
+    throw EVobeError(SJ("配列の添字が不正です"));
+}
 
 namespace {
 
@@ -182,31 +184,30 @@ std::string JoinInts(const std::vector<int32_t>& v) {
     throw EVobeError(SJ("配列の要素数[") + JoinInts(dims) + SJ("]が不正です"));
 }
 
-[[noreturn]] void RaiseCopyMemError() { throw EVobeError(SJ("CopyMem:変数の型があいません")); }
+[[noreturn]] void RaiseCopyMemError() {
+    throw EVobeError(SJ("CopyMem:変数の型があいません"));
+}
 
 // Typed element reads, so that templates can copy from any value into their own element type.
-template <typename T>
-T ElementOf(const TCustomParam& src, int32_t i);
-template <>
-int32_t ElementOf<int32_t>(const TCustomParam& src, int32_t i) {
+template <typename T> T ElementOf(const TCustomParam& src, int32_t i);
+template <> int32_t ElementOf<int32_t>(const TCustomParam& src, int32_t i) {
     return src.GetIntAt(i);
 }
-template <>
-long double ElementOf<long double>(const TCustomParam& src, int32_t i) {
+template <> long double ElementOf<long double>(const TCustomParam& src, int32_t i) {
     return src.GetFloatAt(i);
 }
-template <>
-uint8_t ElementOf<uint8_t>(const TCustomParam& src, int32_t i) {
+template <> uint8_t ElementOf<uint8_t>(const TCustomParam& src, int32_t i) {
     return src.GetBoolAt(i) ? 1 : 0;
 }
-template <>
-std::string ElementOf<std::string>(const TCustomParam& src, int32_t i) {
+template <> std::string ElementOf<std::string>(const TCustomParam& src, int32_t i) {
     return src.GetStrAt(i);
 }
 
 } // namespace
 
-int32_t TCustomParam::GetDimCount() const { return Dims.empty() ? 1 : static_cast<int32_t>(Dims.size()); }
+int32_t TCustomParam::GetDimCount() const {
+    return Dims.empty() ? 1 : static_cast<int32_t>(Dims.size());
+}
 
 int32_t TCustomParam::GetDim(int32_t k) const {
     return k >= 0 && k < static_cast<int32_t>(Dims.size()) ? Dims[static_cast<size_t>(k)] : 1;
@@ -252,11 +253,17 @@ int32_t TCustomParam::LoadCount(TStream& s, int32_t minBytes) {
     return n;
 }
 
-void TCustomParam::SaveToStream(TStream& s) const { SaveDims(s); }
+void TCustomParam::SaveToStream(TStream& s) const {
+    SaveDims(s);
+}
 
-void TCustomParam::LoadFromStream(TStream& s) { Dims = LoadDims(s); }
+void TCustomParam::LoadFromStream(TStream& s) {
+    Dims = LoadDims(s);
+}
 
-void TCustomParam::ClearDims() { Dims.clear(); }
+void TCustomParam::ClearDims() {
+    Dims.clear();
+}
 
 int32_t TCustomParam::IndexOfStr(const std::string& s, bool caseSensitive, bool partial) const {
     const int32_t n = GetCount();
@@ -275,7 +282,6 @@ int32_t TCustomParam::IndexOfStr(const std::string& s, bool caseSensitive, bool 
     }
     return -1;
 }
-
 
 void TCustomParam::CopyFrom(const TCustomParam& src) {
     std::vector<int32_t> dims;
@@ -296,21 +302,18 @@ void TCustomParam::CopyFrom(const TCustomParam& src) {
     case PT_STR:
         for (int32_t i = 0; i < n; ++i) SetStrAt(i, src.GetStrAt(i));
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
 // ---- value classes -----------------------------------------------------------------------------------
 
-template <typename T, TParamType Code>
-void TTypedParam<T, Code>::SetCount(int32_t n) {
+template <typename T, TParamType Code> void TTypedParam<T, Code>::SetCount(int32_t n) {
     if (n < 0 || n > MaxElements) RaiseDimsError({n});
     Values.resize(static_cast<size_t>(n));
 }
 
-template <typename T, TParamType Code>
-void TTypedParam<T, Code>::AssignValues(const TCustomParam& src) {
+template <typename T, TParamType Code> void TTypedParam<T, Code>::AssignValues(const TCustomParam& src) {
     if (auto* same = dynamic_cast<const TTypedParam<T, Code>*>(&src)) {
         if (same == this) return;
         Dims = same->Dims;
@@ -327,8 +330,7 @@ void TTypedParam<T, Code>::AssignValues(const TCustomParam& src) {
     Values = std::move(values);
 }
 
-template <typename T, TParamType Code>
-void TTypedParam<T, Code>::ClearDims() {
+template <typename T, TParamType Code> void TTypedParam<T, Code>::ClearDims() {
     if (!Dims.empty()) {
         Dims.clear();
         Values.resize(1);
@@ -337,8 +339,7 @@ void TTypedParam<T, Code>::ClearDims() {
     if (Values.empty()) Values.resize(1);
 }
 
-template <typename T, TParamType Code>
-void TTypedParam<T, Code>::CopyMem(const TCustomParam& src) {
+template <typename T, TParamType Code> void TTypedParam<T, Code>::CopyMem(const TCustomParam& src) {
     if (src.GetParamType() != Code) RaiseCopyMemError();
     const int32_t n = src.GetCount();
     std::vector<T> values(static_cast<size_t>(n));
@@ -461,43 +462,85 @@ TCustomParam* TParamVar::Resolve() const {
 }
 
 // Each delegated operation runs under the guard: a cycle of references reads as unbound.
-#define VOBE_DELEGATE(fallback, call)                                                                     \
-    TDelegationGuard guard;                                                                               \
-    TCustomParam* p = guard.Ok() ? Resolve() : nullptr;                                                   \
-    if (!p) return fallback;                                                                              \
+#define VOBE_DELEGATE(fallback, call)                                                                        \
+    TDelegationGuard guard;                                                                                  \
+    TCustomParam* p = guard.Ok() ? Resolve() : nullptr;                                                      \
+    if (!p) return fallback;                                                                                 \
     return p->call;
 
-int32_t TParamVar::GetCount() const { VOBE_DELEGATE(0, GetCount()) }
-void TParamVar::SetCount(int32_t n) { VOBE_DELEGATE(void(), SetCount(n)) }
-TParamType TParamVar::GetParamType() const { VOBE_DELEGATE(PT_NONE, GetParamType()) }
-bool TParamVar::GetAsBool() const { VOBE_DELEGATE(false, GetBoolAt(Index)) }
-long double TParamVar::GetAsFloat() const { VOBE_DELEGATE(0.0L, GetFloatAt(Index)) }
-int32_t TParamVar::GetAsInt() const { VOBE_DELEGATE(0, GetIntAt(Index)) }
-std::string TParamVar::GetAsStr() const { VOBE_DELEGATE(std::string(), GetStrAt(Index)) }
-void TParamVar::SetAsBool(bool b) { VOBE_DELEGATE(void(), SetBoolAt(Index, b)) }
-void TParamVar::SetAsFloat(long double x) { VOBE_DELEGATE(void(), SetFloatAt(Index, x)) }
-void TParamVar::SetAsInt(int32_t v) { VOBE_DELEGATE(void(), SetIntAt(Index, v)) }
-void TParamVar::SetAsStr(const std::string& s) { VOBE_DELEGATE(void(), SetStrAt(Index, s)) }
-int32_t TParamVar::GetIntAt(int32_t i) const { VOBE_DELEGATE(0, GetIntAt(i)) }
-void TParamVar::SetIntAt(int32_t i, int32_t v) { VOBE_DELEGATE(void(), SetIntAt(i, v)) }
-long double TParamVar::GetFloatAt(int32_t i) const { VOBE_DELEGATE(0.0L, GetFloatAt(i)) }
-void TParamVar::SetFloatAt(int32_t i, long double x) { VOBE_DELEGATE(void(), SetFloatAt(i, x)) }
-bool TParamVar::GetBoolAt(int32_t i) const { VOBE_DELEGATE(false, GetBoolAt(i)) }
-void TParamVar::SetBoolAt(int32_t i, bool b) { VOBE_DELEGATE(void(), SetBoolAt(i, b)) }
-std::string TParamVar::GetStrAt(int32_t i) const { VOBE_DELEGATE(std::string(), GetStrAt(i)) }
-void TParamVar::SetStrAt(int32_t i, const std::string& s) { VOBE_DELEGATE(void(), SetStrAt(i, s)) }
-int32_t TParamVar::GetDimCount() const { VOBE_DELEGATE(1, GetDimCount()) }
-int32_t TParamVar::GetDim(int32_t k) const { VOBE_DELEGATE(1, GetDim(k)) }
-std::vector<int32_t> TParamVar::GetDims() const { VOBE_DELEGATE(std::vector<int32_t>(), GetDims()) }
-void TParamVar::AssignValues(const TCustomParam& src) { VOBE_DELEGATE(void(), AssignValues(src)) }
-void TParamVar::SetDims(const std::vector<int32_t>& dims) { VOBE_DELEGATE(void(), SetDims(dims)) }
-void TParamVar::FillInt(int32_t v) { VOBE_DELEGATE(void(), FillInt(v)) }
-void TParamVar::FillFloat(long double x) { VOBE_DELEGATE(void(), FillFloat(x)) }
-void TParamVar::FillBool(bool b) { VOBE_DELEGATE(void(), FillBool(b)) }
-void TParamVar::FillStr(const std::string& s) { VOBE_DELEGATE(void(), FillStr(s)) }
-void TParamVar::CopyMem(const TCustomParam& src) { VOBE_DELEGATE(void(), CopyMem(src)) }
-void TParamVar::ClearDims() { VOBE_DELEGATE(void(), ClearDims()) }
-int32_t TParamVar::IndexOfStr(const std::string& s, bool caseSensitive, bool partial) const {
+int32_t TParamVar::GetCount() const {
+    VOBE_DELEGATE(0, GetCount())
+}
+void TParamVar::SetCount(int32_t n){
+    VOBE_DELEGATE(void(), SetCount(n))} TParamType TParamVar::GetParamType() const {
+    VOBE_DELEGATE(PT_NONE, GetParamType())
+}
+bool TParamVar::GetAsBool() const {
+    VOBE_DELEGATE(false, GetBoolAt(Index))
+}
+long double TParamVar::GetAsFloat() const {
+    VOBE_DELEGATE(0.0L, GetFloatAt(Index))} int32_t TParamVar::GetAsInt() const {
+    VOBE_DELEGATE(0, GetIntAt(Index))} std::string TParamVar::GetAsStr() const {
+    VOBE_DELEGATE(std::string(), GetStrAt(Index))
+}
+void TParamVar::SetAsBool(bool b) {
+    VOBE_DELEGATE(void(), SetBoolAt(Index, b))
+}
+void TParamVar::SetAsFloat(long double x) {
+    VOBE_DELEGATE(void(), SetFloatAt(Index, x))
+}
+void TParamVar::SetAsInt(int32_t v) {
+    VOBE_DELEGATE(void(), SetIntAt(Index, v))
+}
+void TParamVar::SetAsStr(const std::string& s){
+    VOBE_DELEGATE(void(), SetStrAt(Index, s))} int32_t TParamVar::GetIntAt(int32_t i) const {
+    VOBE_DELEGATE(0, GetIntAt(i))
+}
+void TParamVar::SetIntAt(int32_t i, int32_t v) {
+    VOBE_DELEGATE(void(), SetIntAt(i, v))
+}
+long double TParamVar::GetFloatAt(int32_t i) const {
+    VOBE_DELEGATE(0.0L, GetFloatAt(i))
+}
+void TParamVar::SetFloatAt(int32_t i, long double x) {
+    VOBE_DELEGATE(void(), SetFloatAt(i, x))
+}
+bool TParamVar::GetBoolAt(int32_t i) const {
+    VOBE_DELEGATE(false, GetBoolAt(i))
+}
+void TParamVar::SetBoolAt(int32_t i, bool b){
+    VOBE_DELEGATE(void(), SetBoolAt(i, b))} std::string TParamVar::GetStrAt(int32_t i) const {
+    VOBE_DELEGATE(std::string(), GetStrAt(i))
+}
+void TParamVar::SetStrAt(int32_t i, const std::string& s){
+    VOBE_DELEGATE(void(), SetStrAt(i, s))} int32_t TParamVar::GetDimCount() const {
+    VOBE_DELEGATE(1, GetDimCount())} int32_t TParamVar::GetDim(int32_t k) const {
+    VOBE_DELEGATE(1, GetDim(k))} std::vector<int32_t> TParamVar::GetDims() const {
+    VOBE_DELEGATE(std::vector<int32_t>(), GetDims())
+}
+void TParamVar::AssignValues(const TCustomParam& src) {
+    VOBE_DELEGATE(void(), AssignValues(src))
+}
+void TParamVar::SetDims(const std::vector<int32_t>& dims) {
+    VOBE_DELEGATE(void(), SetDims(dims))
+}
+void TParamVar::FillInt(int32_t v) {
+    VOBE_DELEGATE(void(), FillInt(v))
+}
+void TParamVar::FillFloat(long double x) {
+    VOBE_DELEGATE(void(), FillFloat(x))
+}
+void TParamVar::FillBool(bool b) {
+    VOBE_DELEGATE(void(), FillBool(b))
+}
+void TParamVar::FillStr(const std::string& s) {
+    VOBE_DELEGATE(void(), FillStr(s))
+}
+void TParamVar::CopyMem(const TCustomParam& src) {
+    VOBE_DELEGATE(void(), CopyMem(src))
+}
+void TParamVar::ClearDims(){VOBE_DELEGATE(void(), ClearDims())} int32_t TParamVar::IndexOfStr(
+    const std::string& s, bool caseSensitive, bool partial) const {
     VOBE_DELEGATE(-1, IndexOfStr(s, caseSensitive, partial))
 }
 
@@ -512,7 +555,9 @@ void TParamVar::SaveToStream(TStream& s) const {
     WriteInt32(s, Index);
 }
 
-void TParamVar::LoadFromStream(TStream& s) { LoadFromStream(s, ParamCollection); }
+void TParamVar::LoadFromStream(TStream& s) {
+    LoadFromStream(s, ParamCollection);
+}
 
 void TParamVar::LoadFromStream(TStream& s, const TParamCollection* store) {
     std::vector<int32_t> dims = LoadDims(s);

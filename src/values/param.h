@@ -38,8 +38,12 @@ bool TryStrToInt(std::string_view s, int32_t& v);
 bool TryStrToFloat(std::string_view s, long double& x);
 int32_t StrToIntDef(std::string_view s, int32_t def);
 long double StrToFloatDef(std::string_view s, long double def);
-inline bool StrToBool(std::string_view s) { return s == "TRUE"; }
-inline std::string BoolToStr(bool b) { return b ? "TRUE" : "FALSE"; }
+inline bool StrToBool(std::string_view s) {
+    return s == "TRUE";
+}
+inline std::string BoolToStr(bool b) {
+    return b ? "TRUE" : "FALSE";
+}
 
 // ---- the value family ------------------------------------------------------------------------------
 
@@ -130,8 +134,7 @@ protected:
 [[noreturn]] void RaiseIndexError();
 
 // The value classes: one element type each, Values never empty.
-template <typename T, TParamType Code>
-class TTypedParam : public TCustomParam {
+template <typename T, TParamType Code> class TTypedParam : public TCustomParam {
 public:
     std::vector<T> Values = std::vector<T>(1);
 
@@ -262,9 +265,9 @@ private:
 // target's. Without a target, reads give zero values, count 0 and type 0, and writes do nothing.
 class TParamVar : public TCustomParam {
 public:
-    std::string Name;      // the name it was written with
-    uint8_t Reserved = 0;  // saved and loaded, otherwise unused
-    int32_t Index = 0;     // flat element index in the target
+    std::string Name;     // the name it was written with
+    uint8_t Reserved = 0; // saved and loaded, otherwise unused
+    int32_t Index = 0;    // flat element index in the target
 
     TParamVar* AsVar() override { return this; }
     const TParamVar* AsVar() const override { return this; }

@@ -26,30 +26,72 @@ void FreeParamCollection() {
 namespace {
 
 const char* const SysVarNames[SYS_VAR_COUNT] = {
-    "@Result",     "@LClick",    "@RClick",           "@LPush",            "@RPush",
-    "@MouseX",     "@MouseY",    "@TextDelay",        "@HistoryCount",     "@ParamCount",
-    "@ParamStr",   "@Sender",    "@ScrWidth",         "@ScrHeight",        "@TickCount",
-    "@PCTickCount", "@UpdateCount", "@Year",          "@Month",            "@Day",
-    "@Week",       "@Hour",      "@Min",              "@Sec",              "@Fonts",
-    "@FixedFonts", "@FullScr",   "@Cursor",           "@SelStr",           "@SelIndex",
-    "@Pi",         "@CGDither",  "@1Hour",            "@1Min",             "@1Sec",
-    "@KeyPush",    "@KeyClick",  "@DisplayModeCount", "@DisplayModeIndex", "@Title",
-    "@SoundON",    "@ActiveCompo", "@KeyRepeat",      "@HistoryMaxCount",  "@Temp",
-    "@MidiPort",   "@MidiPorts", "@WheelDown",        "@WheelUp",          "@StackCount",
+    "@Result",
+    "@LClick",
+    "@RClick",
+    "@LPush",
+    "@RPush",
+    "@MouseX",
+    "@MouseY",
+    "@TextDelay",
+    "@HistoryCount",
+    "@ParamCount",
+    "@ParamStr",
+    "@Sender",
+    "@ScrWidth",
+    "@ScrHeight",
+    "@TickCount",
+    "@PCTickCount",
+    "@UpdateCount",
+    "@Year",
+    "@Month",
+    "@Day",
+    "@Week",
+    "@Hour",
+    "@Min",
+    "@Sec",
+    "@Fonts",
+    "@FixedFonts",
+    "@FullScr",
+    "@Cursor",
+    "@SelStr",
+    "@SelIndex",
+    "@Pi",
+    "@CGDither",
+    "@1Hour",
+    "@1Min",
+    "@1Sec",
+    "@KeyPush",
+    "@KeyClick",
+    "@DisplayModeCount",
+    "@DisplayModeIndex",
+    "@Title",
+    "@SoundON",
+    "@ActiveCompo",
+    "@KeyRepeat",
+    "@HistoryMaxCount",
+    "@Temp",
+    "@MidiPort",
+    "@MidiPorts",
+    "@WheelDown",
+    "@WheelUp",
+    "@StackCount",
 };
 
 // The type of each system variable (@Result and @Temp take their target's).
 const TParamType SysVarTypes[SYS_VAR_COUNT] = {
-    PT_INT,   PT_BOOL,  PT_BOOL,  PT_BOOL,  PT_BOOL,  PT_INT,   PT_INT,   PT_INT,   PT_INT,   PT_INT,
-    PT_STR,   PT_STR,   PT_INT,   PT_INT,   PT_INT,   PT_INT,   PT_INT,   PT_INT,   PT_INT,   PT_INT,
-    PT_INT,   PT_INT,   PT_INT,   PT_INT,   PT_STR,   PT_STR,   PT_BOOL,  PT_STR,   PT_STR,   PT_INT,
-    PT_FLOAT, PT_BOOL,  PT_FLOAT, PT_FLOAT, PT_FLOAT, PT_BOOL,  PT_BOOL,  PT_INT,   PT_INT,   PT_STR,
-    PT_BOOL,  PT_STR,   PT_BOOL,  PT_INT,   PT_INT,   PT_STR,   PT_STR,   PT_BOOL,  PT_BOOL,  PT_INT,
+    PT_INT,   PT_BOOL, PT_BOOL,  PT_BOOL,  PT_BOOL,  PT_INT,  PT_INT,  PT_INT,  PT_INT,  PT_INT,
+    PT_STR,   PT_STR,  PT_INT,   PT_INT,   PT_INT,   PT_INT,  PT_INT,  PT_INT,  PT_INT,  PT_INT,
+    PT_INT,   PT_INT,  PT_INT,   PT_INT,   PT_STR,   PT_STR,  PT_BOOL, PT_STR,  PT_STR,  PT_INT,
+    PT_FLOAT, PT_BOOL, PT_FLOAT, PT_FLOAT, PT_FLOAT, PT_BOOL, PT_BOOL, PT_INT,  PT_INT,  PT_STR,
+    PT_BOOL,  PT_STR,  PT_BOOL,  PT_INT,   PT_INT,   PT_STR,  PT_STR,  PT_BOOL, PT_BOOL, PT_INT,
 };
 
 constexpr int32_t KeyArrayCount = 258;
 
-[[noreturn]] void RaiseInternalError() { throw EVobeError(SJ("内部エラー")); }
+[[noreturn]] void RaiseInternalError() {
+    throw EVobeError(SJ("内部エラー"));
+}
 
 [[noreturn]] void RaiseNoVariable(std::string_view name) {
     throw EVobeError("\"" + std::string(name) + SJ("\" 変数がありません"));
@@ -57,7 +99,9 @@ constexpr int32_t KeyArrayCount = 258;
 
 } // namespace
 
-const char* SysVarName(int32_t n) { return n >= 0 && n < SYS_VAR_COUNT ? SysVarNames[n] : ""; }
+const char* SysVarName(int32_t n) {
+    return n >= 0 && n < SYS_VAR_COUNT ? SysVarNames[n] : "";
+}
 
 void CheckVariableName(std::string_view name) {
     if (name.empty() || name.find(' ') != std::string_view::npos || (name[0] >= '0' && name[0] <= '9'))
@@ -89,12 +133,12 @@ TCustomParam* TParamSystem::Delegate() const {
 
 // @Result and @Temp pass the operation on (under the guard against reference cycles); without a target
 // they answer as a plain integer 0 of count 1.
-#define VOBE_SYS_DELEGATE(fallback, call)                                                                 \
-    if (FNumber == svResult || FNumber == svTemp) {                                                       \
-        TDelegationGuard guard;                                                                           \
-        TCustomParam* p = guard.Ok() ? Delegate() : nullptr;                                              \
-        if (!p) return fallback;                                                                          \
-        return p->call;                                                                                   \
+#define VOBE_SYS_DELEGATE(fallback, call)                                                                    \
+    if (FNumber == svResult || FNumber == svTemp) {                                                          \
+        TDelegationGuard guard;                                                                              \
+        TCustomParam* p = guard.Ok() ? Delegate() : nullptr;                                                 \
+        if (!p) return fallback;                                                                             \
+        return p->call;                                                                                      \
     }
 
 void TParamSystem::CheckIndex(int32_t i) const {
@@ -113,7 +157,7 @@ int32_t TParamSystem::GetCount() const {
     }
 }
 
-void TParamSystem::SetCount(int32_t n) { VOBE_SYS_DELEGATE(void(), SetCount(n)) }
+void TParamSystem::SetCount(int32_t n){VOBE_SYS_DELEGATE(void(), SetCount(n))}
 
 TParamType TParamSystem::GetParamType() const {
     VOBE_SYS_DELEGATE(PT_INT, GetParamType())
@@ -258,24 +302,24 @@ void TParamSystem::WriteStr(const std::string& s) {
 
 // Reads: the variable's value in its own type, then the conversion table. Scalar reads of the arrays
 // use index -1 (their scalar value: false or "").
-#define VOBE_SYS_READ(index, asInt, asFloat, asBool, asStr)                                               \
-    switch (SysVarTypes[FNumber]) {                                                                       \
-    case PT_INT: {                                                                                        \
-        int32_t v = ReadInt(index);                                                                       \
-        return asInt;                                                                                     \
-    }                                                                                                     \
-    case PT_FLOAT: {                                                                                      \
-        long double v = ReadFloat(index);                                                                 \
-        return asFloat;                                                                                   \
-    }                                                                                                     \
-    case PT_BOOL: {                                                                                       \
-        bool v = ReadBool(index);                                                                         \
-        return asBool;                                                                                    \
-    }                                                                                                     \
-    default: {                                                                                            \
-        std::string v = ReadStr(index);                                                                   \
-        return asStr;                                                                                     \
-    }                                                                                                     \
+#define VOBE_SYS_READ(index, asInt, asFloat, asBool, asStr)                                                  \
+    switch (SysVarTypes[FNumber]) {                                                                          \
+    case PT_INT: {                                                                                           \
+        int32_t v = ReadInt(index);                                                                          \
+        return asInt;                                                                                        \
+    }                                                                                                        \
+    case PT_FLOAT: {                                                                                         \
+        long double v = ReadFloat(index);                                                                    \
+        return asFloat;                                                                                      \
+    }                                                                                                        \
+    case PT_BOOL: {                                                                                          \
+        bool v = ReadBool(index);                                                                            \
+        return asBool;                                                                                       \
+    }                                                                                                        \
+    default: {                                                                                               \
+        std::string v = ReadStr(index);                                                                      \
+        return asStr;                                                                                        \
+    }                                                                                                        \
     }
 
 bool TParamSystem::GetAsBool() const {
@@ -415,14 +459,28 @@ std::vector<int32_t> TParamSystem::GetDims() const {
     return {};
 }
 
-void TParamSystem::AssignValues(const TCustomParam& src) { VOBE_SYS_DELEGATE(void(), AssignValues(src)) }
-void TParamSystem::SetDims(const std::vector<int32_t>& dims) { VOBE_SYS_DELEGATE(void(), SetDims(dims)) }
-void TParamSystem::FillInt(int32_t v) { VOBE_SYS_DELEGATE(void(), FillInt(v)) }
-void TParamSystem::FillFloat(long double x) { VOBE_SYS_DELEGATE(void(), FillFloat(x)) }
-void TParamSystem::FillBool(bool b) { VOBE_SYS_DELEGATE(void(), FillBool(b)) }
-void TParamSystem::FillStr(const std::string& s) { VOBE_SYS_DELEGATE(void(), FillStr(s)) }
-void TParamSystem::CopyMem(const TCustomParam& src) { VOBE_SYS_DELEGATE(void(), CopyMem(src)) }
-void TParamSystem::ClearDims() { VOBE_SYS_DELEGATE(void(), ClearDims()) }
+void TParamSystem::AssignValues(const TCustomParam& src) {
+    VOBE_SYS_DELEGATE(void(), AssignValues(src))
+}
+void TParamSystem::SetDims(const std::vector<int32_t>& dims) {
+    VOBE_SYS_DELEGATE(void(), SetDims(dims))
+}
+void TParamSystem::FillInt(int32_t v) {
+    VOBE_SYS_DELEGATE(void(), FillInt(v))
+}
+void TParamSystem::FillFloat(long double x) {
+    VOBE_SYS_DELEGATE(void(), FillFloat(x))
+}
+void TParamSystem::FillBool(bool b) {
+    VOBE_SYS_DELEGATE(void(), FillBool(b))
+}
+void TParamSystem::FillStr(const std::string& s) {
+    VOBE_SYS_DELEGATE(void(), FillStr(s))
+}
+void TParamSystem::CopyMem(const TCustomParam& src) {
+    VOBE_SYS_DELEGATE(void(), CopyMem(src))
+}
+void TParamSystem::ClearDims(){VOBE_SYS_DELEGATE(void(), ClearDims())}
 
 int32_t TParamSystem::IndexOfStr(const std::string& s, bool caseSensitive, bool partial) const {
     VOBE_SYS_DELEGATE(-1, IndexOfStr(s, caseSensitive, partial))
@@ -746,8 +804,12 @@ void TParamCollection::LoadFromStream(TStream& s, int32_t version) {
     if (version > 120) TempTarget = vobe::ReadStr(s);
 }
 
-void TParamCollection::SaveStatusToStream(TStream& s) const { WriteItems(s, true); }
+void TParamCollection::SaveStatusToStream(TStream& s) const {
+    WriteItems(s, true);
+}
 
-void TParamCollection::LoadStatusFromStream(TStream& s) { ReadItems(s); }
+void TParamCollection::LoadStatusFromStream(TStream& s) {
+    ReadItems(s);
+}
 
 } // namespace vobe

@@ -123,12 +123,56 @@ struct TSystemValueSources {
 
 // System variable numbers: the order of the store's first 50 items.
 enum TSysVar : uint8_t {
-    svResult, svLClick, svRClick, svLPush, svRPush, svMouseX, svMouseY, svTextDelay, svHistoryCount,
-    svParamCount, svParamStr, svSender, svScrWidth, svScrHeight, svTickCount, svPCTickCount,
-    svUpdateCount, svYear, svMonth, svDay, svWeek, svHour, svMin, svSec, svFonts, svFixedFonts,
-    svFullScr, svCursor, svSelStr, svSelIndex, svPi, svCGDither, sv1Hour, sv1Min, sv1Sec, svKeyPush,
-    svKeyClick, svDisplayModeCount, svDisplayModeIndex, svTitle, svSoundON, svActiveCompo, svKeyRepeat,
-    svHistoryMaxCount, svTemp, svMidiPort, svMidiPorts, svWheelDown, svWheelUp, svStackCount,
+    svResult,
+    svLClick,
+    svRClick,
+    svLPush,
+    svRPush,
+    svMouseX,
+    svMouseY,
+    svTextDelay,
+    svHistoryCount,
+    svParamCount,
+    svParamStr,
+    svSender,
+    svScrWidth,
+    svScrHeight,
+    svTickCount,
+    svPCTickCount,
+    svUpdateCount,
+    svYear,
+    svMonth,
+    svDay,
+    svWeek,
+    svHour,
+    svMin,
+    svSec,
+    svFonts,
+    svFixedFonts,
+    svFullScr,
+    svCursor,
+    svSelStr,
+    svSelIndex,
+    svPi,
+    svCGDither,
+    sv1Hour,
+    sv1Min,
+    sv1Sec,
+    svKeyPush,
+    svKeyClick,
+    svDisplayModeCount,
+    svDisplayModeIndex,
+    svTitle,
+    svSoundON,
+    svActiveCompo,
+    svKeyRepeat,
+    svHistoryMaxCount,
+    svTemp,
+    svMidiPort,
+    svMidiPorts,
+    svWheelDown,
+    svWheelUp,
+    svStackCount,
     SYS_VAR_COUNT
 };
 
@@ -208,9 +252,9 @@ public:
     bool IsSystem() const { return FSystem; }
 
     uint8_t Reserved = 0;
-    bool Status = false;  // survives game load; saved with the status data
-    int32_t Depth = -1;   // owning call depth, -1 for none
-    bool Local = false;   // visible only while the call depth equals Depth
+    bool Status = false; // survives game load; saved with the status data
+    int32_t Depth = -1;  // owning call depth, -1 for none
+    bool Local = false;  // visible only while the call depth equals Depth
 
     // The value interface, passed to Param.
     int32_t GetCount() const { return FParam->GetCount(); }

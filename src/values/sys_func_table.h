@@ -12,10 +12,10 @@
 namespace vobe {
 
 struct TSysFuncInfo {
-    const char* Name;    // matched exactly, case-sensitively
+    const char* Name; // matched exactly, case-sensitively
     int8_t MinArgs;
-    int8_t MaxArgs;      // -1: no limit
-    TParamType Result;   // PT_INT … PT_STR; PT_NONE for GetProp (the property's type)
+    int8_t MaxArgs;    // -1: no limit
+    TParamType Result; // PT_INT … PT_STR; PT_NONE for GetProp (the property's type)
 };
 
 constexpr int32_t SYS_FUNC_COUNT = 143;

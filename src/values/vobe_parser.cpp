@@ -15,20 +15,23 @@ namespace vobe {
 namespace {
 
 const char* const OpeCodeNames[OPE_CODE_COUNT] = {
-    "ocNone",  "ocTo",    "ocPlus",   "ocMinus",  "ocMul",    "ocDiv",    "ocMod",
-    "ocOr",    "ocAnd",   "ocXor",    "ocDimTo",  "ocFunc",   "ocEqual",  "ocBig",
-    "ocSmall", "ocEBig",  "ocESmall", "ocShiftL", "ocShiftR", "ocComboStr", "ocNEqual",
+    "ocNone",  "ocTo",   "ocPlus",   "ocMinus",  "ocMul",    "ocDiv",      "ocMod",
+    "ocOr",    "ocAnd",  "ocXor",    "ocDimTo",  "ocFunc",   "ocEqual",    "ocBig",
+    "ocSmall", "ocEBig", "ocESmall", "ocShiftL", "ocShiftR", "ocComboStr", "ocNEqual",
 };
 
 [[noreturn]] void RaiseNoVariable(const std::string& name) {
     throw EVobeError("\"" + name + SJ("\" 変数がありません"));
 }
 
-[[noreturn]] void RaiseDivByZero() { throw EVobeError(SJ("0 で除算しました")); }
+[[noreturn]] void RaiseDivByZero() {
+    throw EVobeError(SJ("0 で除算しました"));
+}
 
 // The error of an operation the evaluator cannot perform: the destination, the code and the operands.
 [[noreturn]] void RaiseBadOperation(const TOpeData& op) {
-    std::string msg = SJ("不正な式") + "\r\n\r\n" + SJ("代入先:") + op.Dest + SJ("演算タイプ:") + OpeCodeName(op.Op);
+    std::string msg =
+        SJ("不正な式") + "\r\n\r\n" + SJ("代入先:") + op.Dest + SJ("演算タイプ:") + OpeCodeName(op.Op);
     for (const auto& operand : op.Operands) msg += "\r\n" + operand->GetAsStr();
     throw EVobeError(msg);
 }
@@ -38,7 +41,9 @@ const TCustomParam& Operand(const TOpeData& op, size_t i) {
     return *op.Operands[i];
 }
 
-bool IsTempName(const std::string& name) { return name.size() >= 4 && name.compare(0, 4, "____") == 0; }
+bool IsTempName(const std::string& name) {
+    return name.size() >= 4 && name.compare(0, 4, "____") == 0;
+}
 
 TParamType PropertyType(int32_t id) {
     const TPropInfo* info = FindPropInfo(id);
@@ -116,8 +121,7 @@ int32_t IntOp(uint8_t op, int32_t a, int32_t b) {
     }
 }
 
-template <typename T>
-bool Compare(uint8_t op, const T& a, const T& b) {
+template <typename T> bool Compare(uint8_t op, const T& a, const T& b) {
     switch (op) {
     case ocEqual: return a == b;
     case ocBig: return a > b;
@@ -415,7 +419,8 @@ std::string FormatOperation(const TVobeParser& parser, int32_t i) {
     std::string line = OpeCodeName(op.Op) + "\t" + op.Dest;
     if (op.Op == ocFunc) {
         line += "\tfunc:";
-        line += op.FuncId < SYS_FUNC_COUNT ? std::string(SysFuncInfo(op.FuncId).Name) : std::to_string(op.FuncId);
+        line +=
+            op.FuncId < SYS_FUNC_COUNT ? std::string(SysFuncInfo(op.FuncId).Name) : std::to_string(op.FuncId);
     }
     for (const auto& p : op.Operands) {
         line += '\t';

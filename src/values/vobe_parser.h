@@ -18,26 +18,26 @@ class TStream;
 // Operation codes (one byte in the stored form).
 enum TOpeCode : uint8_t {
     ocNone = 0,
-    ocTo = 1,       // =
-    ocPlus = 2,     // +
-    ocMinus = 3,    // -
-    ocMul = 4,      // *
-    ocDiv = 5,      // /
-    ocMod = 6,      // %
-    ocOr = 7,       // |
-    ocAnd = 8,      // &
-    ocXor = 9,      // ^
-    ocDimTo = 10,   // name[i, j, ...]: dest becomes a reference to the element
-    ocFunc = 11,    // name(a, b, ...)
-    ocEqual = 12,   // ==
-    ocBig = 13,     // >
-    ocSmall = 14,   // <
-    ocEBig = 15,    // >=
-    ocESmall = 16,  // <=
-    ocShiftL = 17,  // <<
-    ocShiftR = 18,  // >> (logical)
+    ocTo = 1,        // =
+    ocPlus = 2,      // +
+    ocMinus = 3,     // -
+    ocMul = 4,       // *
+    ocDiv = 5,       // /
+    ocMod = 6,       // %
+    ocOr = 7,        // |
+    ocAnd = 8,       // &
+    ocXor = 9,       // ^
+    ocDimTo = 10,    // name[i, j, ...]: dest becomes a reference to the element
+    ocFunc = 11,     // name(a, b, ...)
+    ocEqual = 12,    // ==
+    ocBig = 13,      // >
+    ocSmall = 14,    // <
+    ocEBig = 15,     // >=
+    ocESmall = 16,   // <=
+    ocShiftL = 17,   // <<
+    ocShiftR = 18,   // >> (logical)
     ocComboStr = 19, // ++
-    ocNEqual = 20,  // <>
+    ocNEqual = 20,   // <>
 };
 constexpr int32_t OPE_CODE_COUNT = 21;
 

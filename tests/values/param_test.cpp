@@ -267,8 +267,7 @@ TEST(Factory, CreatesByLow7Bits) {
     EXPECT_EQ(p->GetAsFloat(), 0);
 }
 
-template <typename T>
-void RoundTrip(const T& src, T& dst) {
+template <typename T> void RoundTrip(const T& src, T& dst) {
     TMemoryStream m;
     src.SaveToStream(m);
     m.SetPosition(0);
@@ -282,8 +281,8 @@ TEST(StoredForm, ValuesRoundTripByteExact) {
     i.SetIntAt(3, -7);
     TMemoryStream m;
     i.SaveToStream(m);
-    const std::vector<uint8_t> expect = {2, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0,
-                                         0, 0, 0, 0, 0, 0, 0, 0, 0xF9, 0xFF, 0xFF, 0xFF};
+    const std::vector<uint8_t> expect = {2, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 4,    0,    0,    0,
+                                         0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xF9, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(m.Bytes(), expect);
 
     TParamInt i2;

@@ -84,26 +84,24 @@ TEST(Compiler, OperationLists) {
                                   "ocEBig\t____2\tvar:____0\tvar:____1\n"
                                   "ocNEqual\t____3\tvar:____2\tvar:c\n"
                                   "ocTo\t____arg\tvar:____3\n"},
-        {"x = 7 % 3 / 2 - 1 <= 0 < 1 > 2",
-         "ocMod\t____0\tint:7\tint:3\n"
-         "ocDiv\t____1\tvar:____0\tint:2\n"
-         "ocMinus\t____2\tvar:____1\tint:1\n"
-         "ocESmall\t____3\tvar:____2\tint:0\n"
-         "ocSmall\t____4\tvar:____3\tint:1\n"
-         "ocBig\t____5\tvar:____4\tint:2\n"
-         "ocTo\tx\tvar:____5\n"},
+        {"x = 7 % 3 / 2 - 1 <= 0 < 1 > 2", "ocMod\t____0\tint:7\tint:3\n"
+                                           "ocDiv\t____1\tvar:____0\tint:2\n"
+                                           "ocMinus\t____2\tvar:____1\tint:1\n"
+                                           "ocESmall\t____3\tvar:____2\tint:0\n"
+                                           "ocSmall\t____4\tvar:____3\tint:1\n"
+                                           "ocBig\t____5\tvar:____4\tint:2\n"
+                                           "ocTo\tx\tvar:____5\n"},
         // Literals with escapes; constants of every kind.
         {"s = \"a\\\"b\\\\c\\nd\\t\" ++ \"日本\"", "ocTo\t____0\tstr:\"a\"b\\c\r\nd\\t\"\n"
-                                                 "ocTo\t____1\tstr:\"日本\"\n"
-                                                 "ocComboStr\t____2\tvar:____0\tvar:____1\n"
-                                                 "ocTo\ts\tvar:____2\n"},
-        {"f = 1.5 + 1e3 + TRUE + FALSE + true + $10",
-         "ocPlus\t____0\tfloat:1.5\tfloat:1000\n"
-         "ocPlus\t____1\tvar:____0\tbool:TRUE\n"
-         "ocPlus\t____2\tvar:____1\tbool:FALSE\n"
-         "ocPlus\t____3\tvar:____2\tvar:true\n"
-         "ocPlus\t____4\tvar:____3\tint:16\n"
-         "ocTo\tf\tvar:____4\n"},
+                                                   "ocTo\t____1\tstr:\"日本\"\n"
+                                                   "ocComboStr\t____2\tvar:____0\tvar:____1\n"
+                                                   "ocTo\ts\tvar:____2\n"},
+        {"f = 1.5 + 1e3 + TRUE + FALSE + true + $10", "ocPlus\t____0\tfloat:1.5\tfloat:1000\n"
+                                                      "ocPlus\t____1\tvar:____0\tbool:TRUE\n"
+                                                      "ocPlus\t____2\tvar:____1\tbool:FALSE\n"
+                                                      "ocPlus\t____3\tvar:____2\tvar:true\n"
+                                                      "ocPlus\t____4\tvar:____3\tint:16\n"
+                                                      "ocTo\tf\tvar:____4\n"},
         // Calls: nested, no arguments, an index argument, an array argument.
         // The last call first; an index argument is compiled into a temporary of its own.
         {"x = Max(Min(a, 1), b[2, j])", "ocFunc\t____0\tfunc:Min\tvar:a\tint:1\n"
@@ -122,9 +120,9 @@ TEST(Compiler, OperationLists) {
         {"", "ocTo\t____arg\tvar:\n"},
         // A trail byte 0x5C (ソ) is never a backslash, 0x5B never a bracket.
         {"\"ソ\" ++ ソ[1]", "ocTo\t____0\tstr:\"ソ\"\n"
-                             "ocDimTo\t____d_1\tvar:ソ\tint:1\n"
-                             "ocComboStr\t____2\tvar:____0\tvar:____d_1\n"
-                             "ocTo\t____arg\tvar:____2\n"},
+                            "ocDimTo\t____d_1\tvar:ソ\tint:1\n"
+                            "ocComboStr\t____2\tvar:____0\tvar:____d_1\n"
+                            "ocTo\t____arg\tvar:____2\n"},
     };
     for (const auto& c : cases) EXPECT_EQ(Ops(c.text), c.ops) << c.text;
 }
@@ -244,8 +242,9 @@ TEST(StoredForm, DamagedInputIsRefused) {
         EXPECT_NE(ErrorOf([&] { p.LoadFromStream(part); }), "(no error)") << cut;
     }
     // Counts far beyond the data.
-    for (std::vector<uint8_t> bytes : {std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0x7F, 1, 0, 0, 0, 0, 0, 0, 0, 0},
-                                       std::vector<uint8_t>{1, 0, 0, 0, 1, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F}}) {
+    for (std::vector<uint8_t> bytes :
+         {std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0x7F, 1, 0, 0, 0, 0, 0, 0, 0, 0},
+          std::vector<uint8_t>{1, 0, 0, 0, 1, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F}}) {
         TReadOnlyMemoryStream s(bytes.data(), static_cast<int64_t>(bytes.size()));
         TVobeParser p;
         EXPECT_NE(ErrorOf([&] { p.LoadFromStream(s); }), "(no error)");
