@@ -35,12 +35,7 @@ void PrintError(const EVobeError& e) {
 // cannot be written.
 bool CompileText(const std::string& sjisText, TVobeParser& parser) {
     try {
-        TBuildVobeParser build;
-        build.Compile(sjisText);
-        TMemoryStream m;
-        build.SaveToStream(m);
-        m.SetPosition(0);
-        parser.LoadFromStream(m);
+        CompileExpression(sjisText, parser);
         return true;
     } catch (const EVobeError& e) {
         PrintError(e);

@@ -471,4 +471,13 @@ void TBuildVobeParser::SaveToStream(TStream& s) const {
     }
 }
 
+void CompileExpression(const std::string& text, TVobeParser& parser) {
+    TBuildVobeParser build;
+    build.Compile(text);
+    TMemoryStream m;
+    build.SaveToStream(m);
+    m.SetPosition(0);
+    parser.LoadFromStream(m);
+}
+
 } // namespace vobe

@@ -10,6 +10,7 @@
 namespace vobe {
 
 class TStream;
+class TVobeParser;
 
 // One operation while compiling: operands as texts (a number, TRUE, FALSE, a double-quoted string, a
 // variable name, or for ocFunc the function name followed by the argument texts).
@@ -51,5 +52,9 @@ private:
     std::vector<TBuildOpeData> FList;
     int32_t FCounter = 0;
 };
+
+// The usual use at run time: compile the text, write it and read it into parser (its previous
+// operations are replaced). Raises the compiler's errors.
+void CompileExpression(const std::string& text, TVobeParser& parser);
 
 } // namespace vobe
