@@ -1,6 +1,8 @@
 #include "archive/hash_collection.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 
 #include "platform/cp932.h"
 #include "platform/error.h"
@@ -59,6 +61,15 @@ uint8_t HashName(std::string_view name) {
     return static_cast<uint8_t>(h);
 }
 
+uint64_t FoldedNameHash(std::string_view s) {
+    char buf[256];
+    if (s.size() <= sizeof buf && IsAsciiText(s)) {
+        for (size_t i = 0; i < s.size(); ++i) buf[i] = static_cast<char>(LowerAscii(s[i]));
+        return std::hash<std::string_view>()(std::string_view(buf, s.size()));
+    }
+    return std::hash<std::string>()(AnsiLowerCase(s));
+}
+
 // ---- THashCollectionItem ----------------------------------------------------------------------------
 
 void THashCollectionItem::SetName(const std::string& name) {
@@ -79,6 +90,8 @@ void THashCollection::File(THashCollectionItem* item) {
     item->FNext = FBuckets[b];
     if (item->FNext) item->FNext->FPrev = item;
     FBuckets[b] = item;
+
+    IndexInsert(item);
 }
 
 void THashCollection::Unfile(THashCollectionItem* item) {
@@ -90,6 +103,93 @@ void THashCollection::Unfile(THashCollectionItem* item) {
     if (item->FNext) item->FNext->FPrev = item->FPrev;
     item->FPrev = item->FNext = nullptr;
     item->FBucket = -1;
+
+    IndexRemove(item);
+}
+
+// ---- name index -------------------------------------------------------------------------------------
+
+THashCollectionItem* THashCollection::Tombstone() {
+    static THashCollectionItem t;
+    return &t;
+}
+
+size_t THashCollection::FindSlot(std::string_view name, uint64_t hash) const {
+    if (FSlots.empty()) return SIZE_MAX;
+    const size_t mask = FSlots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const TSlot& s = FSlots[i];
+        if (!s.Item) return SIZE_MAX;
+        if (s.Item != Tombstone() && s.Hash == hash && AnsiSameText(s.Item->FName, name)) return i;
+    }
+}
+
+void THashCollection::IndexResize(size_t slots) {
+    std::vector<TSlot> old = std::move(FSlots);
+    FSlots.assign(slots, TSlot{0, nullptr});
+    FSlotsUsed = FSlotsLive = 0;
+    const size_t mask = slots - 1;
+    for (const TSlot& s : old) {
+        if (!s.Item || s.Item == Tombstone()) continue;
+        size_t i = s.Hash & mask;
+        while (FSlots[i].Item) i = (i + 1) & mask;
+        FSlots[i] = s;
+        ++FSlotsUsed;
+        ++FSlotsLive;
+    }
+}
+
+void THashCollection::IndexInsert(THashCollectionItem* item) {
+    const uint64_t h = FoldedNameHash(item->FName);
+    item->FSamePrev = item->FSameNext = nullptr;
+    size_t at = FindSlot(item->FName, h);
+    if (at != SIZE_MAX) {
+        // The newest of its name heads the list of equal names.
+        THashCollectionItem* head = FSlots[at].Item;
+        item->FSameNext = head;
+        head->FSamePrev = item;
+        FSlots[at].Item = item;
+        return;
+    }
+    // Keep at most 3/4 of the slots used (deleted ones count until the next resize).
+    if ((FSlotsUsed + 1) * 4 > FSlots.size() * 3) {
+        size_t slots = 16;
+        while ((FSlotsLive + 1) * 2 > slots) slots *= 2;
+        IndexResize(slots);
+    }
+    const size_t mask = FSlots.size() - 1;
+    size_t i = h & mask;
+    while (FSlots[i].Item && FSlots[i].Item != Tombstone()) i = (i + 1) & mask;
+    if (!FSlots[i].Item) ++FSlotsUsed;
+    FSlots[i] = TSlot{h, item};
+    ++FSlotsLive;
+}
+
+void THashCollection::IndexRemove(THashCollectionItem* item) {
+    if (item->FSamePrev) {
+        item->FSamePrev->FSameNext = item->FSameNext;
+        if (item->FSameNext) item->FSameNext->FSamePrev = item->FSamePrev;
+    } else {
+        size_t at = FindSlot(item->FName, FoldedNameHash(item->FName));
+        if (at != SIZE_MAX && FSlots[at].Item == item) {
+            if (item->FSameNext) {
+                item->FSameNext->FSamePrev = nullptr;
+                FSlots[at].Item = item->FSameNext;
+            } else {
+                FSlots[at].Item = Tombstone();
+                --FSlotsLive;
+            }
+        }
+    }
+    item->FSamePrev = item->FSameNext = nullptr;
+}
+
+void THashCollection::Reserve(int32_t n) {
+    if (n <= 0) return;
+    FItems.reserve(static_cast<size_t>(n));
+    size_t slots = 16;
+    while (static_cast<size_t>(n) * 2 > slots) slots *= 2;
+    if (slots > FSlots.size()) IndexResize(slots);
 }
 
 THashCollectionItem* THashCollection::Add(std::unique_ptr<THashCollectionItem> item) {
@@ -105,9 +205,8 @@ THashCollectionItem* THashCollection::Add(std::unique_ptr<THashCollectionItem> i
 }
 
 THashCollectionItem* THashCollection::Find(std::string_view name) const {
-    for (THashCollectionItem* p = FBuckets[HashName(name)]; p; p = p->FNext)
-        if (AnsiSameText(p->FName, name)) return p;
-    return nullptr;
+    size_t at = FindSlot(name, FoldedNameHash(name));
+    return at == SIZE_MAX ? nullptr : FSlots[at].Item;
 }
 
 int32_t THashCollection::IndexOf(std::string_view name) const {
@@ -142,6 +241,8 @@ void THashCollection::Delete(int32_t i) {
 
 void THashCollection::Clear() {
     for (auto*& b : FBuckets) b = nullptr;
+    FSlots.clear();
+    FSlotsUsed = FSlotsLive = 0;
     // Free from the end so that items being destroyed never see a half-renumbered list.
     while (!FItems.empty()) {
         FItems.back()->FCollection = nullptr;

@@ -43,7 +43,14 @@ private:
     int32_t FBucket = -1;
     THashCollectionItem* FPrev = nullptr;
     THashCollectionItem* FNext = nullptr;
+    // Items whose names are equal ignoring case, newest first (the name index of the collection).
+    THashCollectionItem* FSamePrev = nullptr;
+    THashCollectionItem* FSameNext = nullptr;
 };
+
+// A hash of the name ignoring case, by the system's case mapping; allocation-free for ASCII names of
+// up to 256 bytes.
+uint64_t FoldedNameHash(std::string_view name);
 
 class THashCollection {
 public:
@@ -68,6 +75,7 @@ public:
     void Clear();
     // The newest item of a bucket chain (follow NextInBucket for the older ones).
     THashCollectionItem* BucketHead(uint8_t bucket) const { return FBuckets[bucket]; }
+    void Reserve(int32_t n);
 
 private:
     friend class THashCollectionItem;
@@ -76,6 +84,22 @@ private:
 
     std::vector<std::unique_ptr<THashCollectionItem>> FItems;
     THashCollectionItem* FBuckets[256] = {};
+    // The hash of 256 buckets keeps the system's chains (their order decides among equal names, and
+    // callers walk them), but a few name shapes fill one bucket with thousands of archive entries.
+    // Lookups go through this open-addressing index of the newest item of every name instead; it
+    // always gives the item the chain walk would give.
+    struct TSlot {
+        uint64_t Hash;
+        THashCollectionItem* Item; // null: empty; Tombstone(): deleted
+    };
+    static THashCollectionItem* Tombstone();
+    size_t FindSlot(std::string_view name, uint64_t hash) const; // index, or SIZE_MAX
+    void IndexInsert(THashCollectionItem* item);
+    void IndexRemove(THashCollectionItem* item);
+    void IndexResize(size_t slots);
+    std::vector<TSlot> FSlots;
+    size_t FSlotsUsed = 0; // live and deleted
+    size_t FSlotsLive = 0;
 };
 
 } // namespace vobe

@@ -65,18 +65,40 @@ uint32_t VfCrc32(const void* data, size_t size, uint32_t crc) {
     return static_cast<uint32_t>(c);
 }
 
+namespace {
+
+// Scratch memory kept between reads: whole-file reads then cost no fresh zero-filled pages. Buffers
+// that grew past ScratchKeep are given back after use.
+constexpr size_t ScratchKeep = 16u << 20;
+
+std::vector<uint8_t>& InflateScratch() {
+    thread_local std::vector<uint8_t> v;
+    return v;
+}
+
+std::vector<uint8_t>& PackedScratch() {
+    thread_local std::vector<uint8_t> v;
+    return v;
+}
+
+void TrimScratch(std::vector<uint8_t>& v) {
+    if (v.size() > ScratchKeep) std::vector<uint8_t>().swap(v);
+}
+
+} // namespace
+
 void VfInflate(const uint8_t* data, size_t size, TMemoryStream& dest, const std::string& what) {
-    std::vector<uint8_t>& out = dest.Bytes();
+    std::vector<uint8_t>& out = InflateScratch();
     z_stream z{};
     if (inflateInit(&z) != Z_OK) throw EVobeError(what + SJ(":展開できません"));
-    // Grow the output as the data comes; an estimate of a few times the input saves most regrowth.
-    size_t cap = std::max<size_t>(size * 4, 65536);
-    out.resize(cap);
+    if (out.size() < 65536) out.resize(65536);
     size_t produced = 0;
     const uint8_t* in = data;
     size_t inLeft = size;
     int rc = Z_OK;
     for (;;) {
+        // The output grows only as the data comes, so a damaged stream cannot ask for more memory
+        // than it actually inflates to.
         if (produced == out.size()) out.resize(out.size() * 2);
         z.next_in = const_cast<Bytef*>(in);
         z.avail_in = static_cast<uInt>(std::min<size_t>(inLeft, 1u << 30));
@@ -93,11 +115,15 @@ void VfInflate(const uint8_t* data, size_t size, TMemoryStream& dest, const std:
     }
     inflateEnd(&z);
     if (rc != Z_STREAM_END) {
+        TrimScratch(out);
         dest.Clear();
         throw EVobeError(what + SJ(":圧縮データが壊れています"));
     }
-    out.resize(produced);
+    std::vector<uint8_t>& bytes = dest.Bytes();
+    bytes.clear();
+    bytes.insert(bytes.end(), out.begin(), out.begin() + static_cast<std::ptrdiff_t>(produced));
     dest.SetPosition(0);
+    TrimScratch(out);
 }
 
 void VfDeflate(const uint8_t* data, size_t size, TMemoryStream& dest) {
@@ -319,6 +345,7 @@ void TVrFileCollection::ReadDirectory(TTpBigStream& stream) {
             for (char& c : name)
                 c = static_cast<char>(static_cast<uint8_t>(c) ^ static_cast<uint8_t>(r.Next()));
     }
+    Reserve(n + 1);
     for (std::string& name : names) Add(std::make_unique<TVrFile>(std::move(name)));
     Add(std::make_unique<TVrFile>(VfEofName));
 
@@ -379,9 +406,10 @@ int32_t TVrFileCollection::EntryCount() const {
 }
 
 TVrFile* TVrFileCollection::FindEntry(std::string_view name) const {
-    for (THashCollectionItem* p = BucketHead(HashName(name)); p; p = p->NextInBucket())
-        if (p->GetName() != VfEofName && AnsiSameText(p->GetName(), name)) return static_cast<TVrFile*>(p);
-    return nullptr;
+    THashCollectionItem* p = Find(name);
+    // The sentinel carries the end offset only; it is never an entry.
+    if (!p || p->GetName() == VfEofName) return nullptr;
+    return static_cast<TVrFile*>(p);
 }
 
 TVrFile* TVrFileCollection::AddEntry(const std::string& name) {
@@ -411,11 +439,18 @@ void TVrFileCollection::LoadEntryData(TVrFile& entry, TMemoryStream& dest) {
         dest.SetPosition(0);
         return;
     }
-    TMemoryStream packed;
-    if (FStream->ReadToStream(packed, entry.Size) != entry.Size)
+    std::vector<uint8_t>& packed = PackedScratch();
+    if (packed.size() < static_cast<size_t>(entry.Size)) packed.resize(static_cast<size_t>(entry.Size));
+    if (FStream->ReadBuffer64(packed.data(), entry.Size) != entry.Size)
         RaiseCorrupt(SJ("データが途中で切れています"));
     const std::string& where = FFileName.empty() ? FResType : FFileName;
-    VfInflate(packed.Memory(), static_cast<size_t>(packed.GetSize()), dest, where + ":" + entry.GetName());
+    try {
+        VfInflate(packed.data(), static_cast<size_t>(entry.Size), dest, where + ":" + entry.GetName());
+    } catch (...) {
+        TrimScratch(packed);
+        throw;
+    }
+    TrimScratch(packed);
 }
 
 void TVrFileCollection::ReadEntry(TStream& dest, const std::string& name) {

@@ -81,6 +81,52 @@ TEST(HashCollection, RenameRefilesAndDeleteRenumbers) {
     EXPECT_EQ(h.IndexOf("a"), -1);
 }
 
+// The name index must always give what walking the bucket chain gives.
+TEST(HashCollection, IndexAgreesWithChainWalk) {
+    const std::vector<std::string> pool = {"a",
+                                           "A",
+                                           "ab",
+                                           "AB",
+                                           "Ab",
+                                           "abc",
+                                           "x",
+                                           "X",
+                                           "\x82\x60",
+                                           "\x82\x81",
+                                           "",
+                                           "long name of an item",
+                                           "LONG NAME OF AN ITEM"};
+    auto walk = [](const THashCollection& h, const std::string& name) -> THashCollectionItem* {
+        for (THashCollectionItem* p = h.BucketHead(HashName(name)); p; p = p->NextInBucket())
+            if (AnsiSameText(p->GetName(), name)) return p;
+        return nullptr;
+    };
+    THashCollection h;
+    uint32_t r = 12345;
+    auto next = [&](uint32_t n) {
+        r = r * 1103515245u + 12345u;
+        return (r >> 8) % n;
+    };
+    for (int step = 0; step < 4000; ++step) {
+        const std::string& name = pool[next(static_cast<uint32_t>(pool.size()))];
+        switch (next(4)) {
+        case 0:
+        case 1: h.Add(std::make_unique<TNamed>(name)); break;
+        case 2:
+            if (h.Count())
+                h.Items(static_cast<int32_t>(next(static_cast<uint32_t>(h.Count()))))->SetName(name);
+            break;
+        case 3:
+            if (h.Count()) h.Delete(static_cast<int32_t>(next(static_cast<uint32_t>(h.Count()))));
+            break;
+        }
+        for (const std::string& q : pool) {
+            ASSERT_EQ(h.Find(q), walk(h, q)) << "step " << step << " name " << q;
+        }
+    }
+    for (int32_t i = 0; i < h.Count(); ++i) ASSERT_EQ(h.Items(i)->GetIndex(), i);
+}
+
 TEST(Rect, Helpers) {
     EXPECT_TRUE(Rect(5, 5, 5, 10).IsEmpty());
     EXPECT_EQ(UnionRect(Rect(0, 0, 10, 10), Rect(20, 5, 30, 30)), Rect(0, 0, 30, 30));
