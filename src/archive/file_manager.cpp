@@ -20,9 +20,20 @@ std::vector<std::string>& WorkingFilesToDelete() {
     return files;
 }
 
+namespace {
+
+std::vector<std::string>& PrivateFoldersToRemove() {
+    static std::vector<std::string> folders;
+    return folders;
+}
+
+} // namespace
+
 void DeleteWorkingFiles() {
     for (const std::string& f : WorkingFilesToDelete()) DeleteFile(f);
     WorkingFilesToDelete().clear();
+    for (const std::string& d : PrivateFoldersToRemove()) RemoveEmptyFolder(d);
+    PrivateFoldersToRemove().clear();
 }
 
 namespace {
@@ -90,6 +101,7 @@ TVrFileManager::TVrFileManager(TVrFileManagerHost host) : FHost(std::move(host))
 TVrFileManager::~TVrFileManager() {
     for (const TVrLockData& l : FLocks) WorkingFilesToDelete().push_back(l.Path);
     FLocks.clear();
+    if (!FPrivateTemp.empty()) PrivateFoldersToRemove().push_back(FPrivateTemp);
 }
 
 void TVrFileManager::SetBaseFolder(const std::string& folder) {
@@ -118,9 +130,10 @@ void TVrFileManager::Unmount(int32_t index) {
     ClearCache();
 }
 
-std::string TVrFileManager::TempFolder() const {
-    std::string t = FHost.TempFolder ? FHost.TempFolder() : vobe::TempFolder();
-    return fname::WithBackslash(t);
+std::string TVrFileManager::TempFolder() {
+    if (FHost.TempFolder) return fname::WithBackslash(FHost.TempFolder());
+    if (FPrivateTemp.empty()) FPrivateTemp = MakePrivateFolder(vobe::TempFolder(), "vobeplayer-");
+    return FPrivateTemp.empty() ? fname::WithBackslash(vobe::TempFolder()) : FPrivateTemp;
 }
 
 bool TVrFileManager::Exists(const std::string& name) {

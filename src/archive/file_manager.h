@@ -25,7 +25,9 @@ struct TVrFileManagerHost {
     // The roots of the CD-ROM drives with a medium ("X:\" on the original; here mount points), as
     // player paths with a trailing '\'. Asked once, when the file manager is created.
     std::function<std::vector<std::string>()> CdRoots;
-    // The folder for working files, with a trailing '\'.
+    // The folder for working files, with a trailing '\'. By default a private folder made inside the
+    // system's temp folder when the first working file is needed (removed at exit once empty): on a
+    // shared temp folder, fixed names could be taken, or planted as links, by another user.
     std::function<std::string()> TempFolder;
     // An OK/Cancel box owned by the main window; true for OK.
     std::function<bool(TVrBoxKind kind, const std::string& caption, const std::string& text)> OkCancelBox;
@@ -111,7 +113,7 @@ private:
     TVrCache* CacheEntry(const std::string& upperName);
     void DropCacheEntry(const std::string& upperName);
     void LoadFile(TStream& dest, const std::string& path);
-    std::string TempFolder() const;
+    std::string TempFolder();
 
     TVrFileManagerHost FHost;
     TObjList<TVrFileCollection> FArchives;
@@ -122,6 +124,7 @@ private:
     int64_t FCacheSize = 0;
     std::vector<TVrLockData> FLocks;
     int32_t FNextLockId = 0;
+    std::string FPrivateTemp;
 };
 
 // The process-wide file manager; the shell creates it before the window and frees it at exit.
@@ -142,7 +145,7 @@ void FreeFileManager();
 
 // Working files whose lock was freed, deleted at exit by DeleteWorkingFiles.
 std::vector<std::string>& WorkingFilesToDelete();
-// Deletes the queued working files and empties the queue.
+// Deletes the queued working files (and the private folders that held them) and empties the queue.
 void DeleteWorkingFiles();
 
 } // namespace vobe

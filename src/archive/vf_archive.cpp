@@ -167,13 +167,10 @@ bool ShouldCompress(const std::string& fileName) {
             return false;
         }
     }
-    if (!ext.empty()) {
-        static const std::string never = ".WAV.WMA.OGG.MPG.MPEG.M1V.WMV.ASF.DAT.";
-        if (never.find(ext + ".") != std::string::npos) return false;
-    } else {
-        // A name without extension is looked up as "." in the list, which always holds one.
-        return false;
-    }
+    // Media and nested archives never: the extension anywhere in the list (so ".MP" counts as well);
+    // an empty extension is found nowhere.
+    static const std::string never = ".WAV.WMA.OGG.MPG.MPEG.M1V.WMV.ASF.DAT.";
+    if (!ext.empty() && never.find(ext) != std::string::npos) return false;
     try {
         TFileStream f(fileName, fmOpenRead);
         return f.GetSize() < 5242880;

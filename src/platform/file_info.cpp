@@ -1,9 +1,12 @@
 #include "platform/file_info.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/paths.h"
 
@@ -52,6 +55,22 @@ std::vector<std::string> ListFilesRecursive(const std::string& playerFolder) {
 } // namespace vobe
 
 namespace vobe {
+
+std::string MakePrivateFolder(const std::string& parentFolder, const std::string& prefix) {
+    std::string real = RealPath(parentFolder);
+    if (!real.empty() && real.back() != '/') real += '/';
+    std::string templ = real + prefix + "XXXXXX";
+    std::vector<char> buf(templ.begin(), templ.end());
+    buf.push_back('\0');
+    if (!::mkdtemp(buf.data())) return {};
+    return PlayerPath(std::string(buf.data()) + "/");
+}
+
+bool RemoveEmptyFolder(const std::string& playerFolder) {
+    std::string real = RealPath(playerFolder);
+    while (real.size() > 1 && real.back() == '/') real.pop_back();
+    return ::rmdir(real.c_str()) == 0 || errno == ENOENT;
+}
 
 bool SameFile(const std::string& playerPathA, const std::string& playerPathB) {
     struct stat a, b;

@@ -21,6 +21,11 @@ std::vector<std::string> ListFilesRecursive(const std::string& playerFolder);
 
 namespace vobe {
 
+// Creates a new folder only this user can enter, inside `parentFolder`, and returns it as a player
+// path with a trailing '\'; "" when it cannot be made.
+std::string MakePrivateFolder(const std::string& parentFolder, const std::string& prefix);
+// Removes a folder when it is empty; true when it is gone afterwards.
+bool RemoveEmptyFolder(const std::string& playerFolder);
 // Both paths name the same existing file.
 bool SameFile(const std::string& playerPathA, const std::string& playerPathB);
 

@@ -6,6 +6,7 @@
 
 #include "independent_writer.h"
 #include "platform/cp932.h"
+#include "platform/file.h"
 #include "platform/globals.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
@@ -160,6 +161,22 @@ TEST_F(FileManager, WorkingFilesAreSharedAndDeletedAtExit) {
     DeleteWorkingFiles();
     EXPECT_FALSE(std::filesystem::exists(FDir.Real("tmp/~vb00000000.cur")));
     EXPECT_FALSE(std::filesystem::exists(FDir.Real("tmp/~vb00000001.WMV")));
+
+    // By default the working files go to a private folder of the system's temp folder, removed at exit.
+    std::string privatePath;
+    {
+        TVrFileManagerHost h;
+        h.CdRoots = [] { return std::vector<std::string>{}; };
+        TVrFileManager fm(h);
+        fm.MountFile(FDir.Player("g.dat"));
+        privatePath = fm.GetFileName("movie.wmv");
+        EXPECT_EQ(privatePath.substr(0, TempFolder().size() + 11), TempFolder() + "vobeplayer-");
+        EXPECT_EQ(privatePath.substr(privatePath.size() - 16), "\\~vb00000000.wmv");
+        EXPECT_TRUE(FileExists(privatePath));
+    }
+    DeleteWorkingFiles();
+    EXPECT_FALSE(FileExists(privatePath));
+    EXPECT_FALSE(std::filesystem::exists(RealPath(privatePath.substr(0, privatePath.size() - 15))));
 
     // A temp folder that cannot take files.
     Host.TempFolder = [this] { return FDir.Player("no/such/folder") + "\\"; };

@@ -108,7 +108,9 @@ TEST(VfArchive, WriterCompressionChoices) {
         {"packed.vsk", vsk(106, 0), 1}, // already zlib inside
         {"old.vsk", vsk(102, 1), 1},    // before 103: never
         {"big.txt", std::string(5242880, 'b'), 1},
-        {"noext", text, 1},
+        {"noext", text, 0},
+        {"clip.mp", text, 1}, // found inside ".MPG"
+        {"clip.mpx", text, 0},
         {"empty.txt", "", 1},
     };
     TVrFileCollection w;
