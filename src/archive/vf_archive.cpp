@@ -192,6 +192,7 @@ void TVrFileCollection::LoadFromFile(const std::string& fileName, bool folderMod
     Clear();
     FStream.reset();
     FIsResource = false;
+    FFromStream = false;
     FResType.clear();
     FVersion = 0;
     FFileName = fileName;
@@ -204,20 +205,17 @@ void TVrFileCollection::LoadFromFile(const std::string& fileName, bool folderMod
         const std::string ext = AnsiUpperCase(fname::FileExt(fileName));
         const int64_t size = FStream->GetSize();
         bool program = ext == ".EXE" || ext == ".SCR";
-        if (!program && size >= 6) {
-            // Programs without those extensions (this player's own executable) are told by their
-            // header and the trailer "vb".
+        if (!program && ext.empty() && size >= 6) {
+            // Programs of this system have no extension (this player's own executable): they are
+            // told by their header and the trailer "vb".
+            static const uint8_t elf[4] = {0x7F, 'E', 'L', 'F'};
             uint8_t head[4] = {}, tail[2] = {};
             FStream->SetPosition(0);
             FStream->ReadBuffer64(head, 4);
             FStream->SetPosition(size - 2);
             FStream->ReadBuffer64(tail, 2);
-            program = (std::memcmp(head,
-                                   "\x7F"
-                                   "ELF",
-                                   4) == 0 ||
-                       std::memcmp(head, "MZ", 2) == 0) &&
-                      tail[0] == 'v' && tail[1] == 'b';
+            program = (std::memcmp(head, elf, 4) == 0 || std::memcmp(head, "MZ", 2) == 0) && tail[0] == 'v' &&
+                      tail[1] == 'b';
         }
         if (program) {
             if (size < 6) RaiseCorrupt(SJ("プログラムの末尾がありません"));
@@ -255,6 +253,7 @@ void TVrFileCollection::LoadFromResource(const std::string& resName, const std::
     FFileName = resName;
     FResType = resType;
     FIsResource = true;
+    FFromStream = false;
     auto s = std::make_unique<TTpBigResourceStream>(resName, resType);
     if (s->GetSize() == 0) throw EVobeError(SJ("リソースが見つかりません"));
     FStream = std::move(s);
@@ -276,6 +275,7 @@ void TVrFileCollection::LoadFromStream(std::unique_ptr<TTpBigStream> stream, con
     FFileName = name;
     FResType.clear();
     FIsResource = false;
+    FFromStream = true;
     FStream = std::move(stream);
     if (!FStream) return;
     try {
@@ -490,6 +490,8 @@ void TVrFileCollection::ReadEntry(TStream& dest, const std::string& name) {
 std::unique_ptr<TRangeStream> TVrFileCollection::OpenEntryRange(const std::string& name) {
     TVrFile* e = FindEntry(name);
     if (!e || !FStream || e->Stream) return nullptr;
+    // An archive held in memory has no file to open again.
+    if (FFromStream) return nullptr;
     if (FIsResource)
         return std::make_unique<TResourceRangeStream>(FFileName, e->Size, e->Offset, FResType, true);
     return std::make_unique<TFileRangeStream>(FFileName, e->Size, e->Offset, true);

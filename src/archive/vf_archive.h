@@ -104,6 +104,7 @@ private:
     std::string FFolder;
     std::string FFileName;
     bool FIsResource = false;
+    bool FFromStream = false;
     std::string FResType;
     int32_t FVersion = 0;
 };
