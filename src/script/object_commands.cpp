@@ -1,0 +1,90 @@
+#include "script/object_commands.h"
+
+#include "script/page.h"
+
+namespace vobe {
+
+TComComponent::TComComponent(TPage* page, int32_t kind) : TCommand(page), FKind(kind) {
+    if (!page) return;
+    for (int32_t id = 0; id < PropertyCount; ++id)
+        if (page->MaskBit(kind, id)) FProps[static_cast<size_t>(id)] = std::make_unique<TVobeParser>();
+}
+
+void TComCabinet::VisitFields(TFieldVisitor& v) {
+    v.Props(*this);
+    v.Expr("mode", FMode);
+    v.ExprList("name", FNames);
+}
+
+void TComFlip::VisitFields(TFieldVisitor& v) {
+    v.Expr("kind", FFlipKind);
+    v.Expr("time", FTime);
+    v.Expr("reverse", FReverse);
+    v.Expr("move", FMoveMode);
+    v.ExprList("name", FNames);
+    v.Expr("clearback", FClearBack);
+    v.Expr("param1", FParam1);
+    v.Expr("param2", FParam2);
+    if (v.Version() >= 101) v.Expr("strparam", FStrParam);
+    if (v.Version() >= 107) v.Expr("block", FBlockEvents);
+}
+
+void TComVarNew::VisitFields(TFieldVisitor& v) {
+    v.Str("name", FName);
+    v.Byte("type", FType);
+    v.Expr("value", FValue);
+    v.Byte("scope", FScope);
+}
+
+void TComGetProp::VisitFields(TFieldVisitor& v) {
+    v.Expr("object", FObject);
+    v.Expr("prop", FPropId);
+    v.Str("var", FVarName);
+}
+
+void TComSetProp::VisitFields(TFieldVisitor& v) {
+    v.Expr("object", FObject);
+    v.Expr("prop", FPropId);
+    v.Expr("value", FValue);
+}
+
+void TComTextIns::VisitFields(TFieldVisitor& v) {
+    v.Data("text", FText);
+    v.Expr("window", FWindow);
+    v.Expr("tracked", FTracked);
+    v.Expr("wait", FWait);
+    if (v.Version() >= 107) v.Expr("block", FBlockEvents);
+}
+
+void TComMovieStop::VisitFields(TFieldVisitor& v) {
+    v.Expr("object", FObject);
+    v.Expr("time", FTime);
+    v.Expr("wait", FWait);
+    if (v.Version() >= 107) v.Expr("block", FBlockEvents);
+}
+
+void TComCallHist::VisitFields(TFieldVisitor& v) {
+    v.Expr("window", FWindow);
+    v.Expr("start", FStart);
+    v.Expr("count", FCount);
+    v.Expr("mode", FMode);
+}
+
+void TComGameSave::VisitFields(TFieldVisitor& v) {
+    v.Expr("slot", FSlot);
+    v.Str("page", FPageName);
+    if (v.Version() >= 105) v.Int("index", FIndex);
+    v.Expr("caption", FCaption);
+}
+
+void TComPropMotion::VisitFields(TFieldVisitor& v) {
+    v.Expr("name", FName);
+    v.Expr("target", FTarget);
+    v.Expr("prop", FPropId);
+    v.Expr("value", FEndValue);
+    v.Expr("time", FTime);
+    v.Expr("kind", FMotionKind);
+    if (v.Version() >= 108) v.Expr("paused", FPaused);
+}
+
+} // namespace vobe
