@@ -46,7 +46,9 @@ TEST(PageFormat, MaskBitsSelectTheBoxPropertiesInIdOrder) {
     EXPECT_EQ(ExprText(box->Prop(0)), "{ocTo ____arg str:\"bg\"}");
     EXPECT_EQ(ExprText(box->Prop(3)), "{ocTo ____arg int:40}");
     for (int id = 0; id < PropertyCount; ++id)
-        if (id != 0 && id != 3) EXPECT_FALSE(box->HasProp(id)) << id;
+        if (id != 0 && id != 3) {
+            EXPECT_FALSE(box->HasProp(id)) << id;
+        }
     EXPECT_EQ(box->line, 7);
     EXPECT_TRUE(box->GetContinue());
     EXPECT_EQ(page.Items(1)->GetKind(), ckTerminate);
