@@ -94,14 +94,13 @@ void TPage::ReadBody(TStream& s) {
     FMaskRowSize = rowSize;
     ClearMask();
     const int32_t used = std::min(rowSize, PropertyMaskBytes);
-    for (int32_t k = 0; k < rows; ++k) {
-        if (k < CommandKindCount) {
-            s.ReadBuffer(PropertyMask[k], used);
-            s.Seek(rowSize - used, soCurrent);
-        } else {
-            s.Seek(rowSize, soCurrent);
-        }
+    const int32_t kept = std::min(rows, CommandKindCount);
+    for (int32_t k = 0; k < kept; ++k) {
+        s.ReadBuffer(PropertyMask[k], used);
+        s.Seek(rowSize - used, soCurrent);
     }
+    // Rows past the last command code carry nothing.
+    s.Seek(static_cast<int64_t>(rows - kept) * rowSize, soCurrent);
     int32_t count = ReadInt32(s);
     // Each command takes at least its type byte and its ten-byte header.
     if (count < 0 || count > s.Remaining() / 11) throw EStreamError(SJ("コマンド数が不正です"));

@@ -1,5 +1,7 @@
 #include "script/project.h"
 
+#include <map>
+
 #include "platform/cp932.h"
 #include "platform/globals.h"
 #include "script/install_set.h"
@@ -9,12 +11,11 @@ namespace vobe {
 namespace {
 
 const std::string& Text(const char* utf8) {
-    // The project's few fixed texts, converted once each.
-    static thread_local std::vector<std::pair<const char*, std::string>> cache;
-    for (auto& [key, value] : cache)
-        if (key == utf8) return value;
-    cache.emplace_back(utf8, SJ(utf8));
-    return cache.back().second;
+    // The project's few fixed texts, converted once each (map nodes keep their place).
+    static std::map<std::string, std::string> cache;
+    auto it = cache.find(utf8);
+    if (it == cache.end()) it = cache.emplace(utf8, SJ(utf8)).first;
+    return it->second;
 }
 
 std::string WithBackslash(std::string s) {

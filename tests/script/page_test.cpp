@@ -26,7 +26,8 @@ void Load(TPage& page, const TBytes& bytes) {
 // A full 21-byte row with the given property ids set.
 std::vector<uint8_t> Row(std::initializer_list<int> ids, size_t size = 21) {
     std::vector<uint8_t> row(size, 0);
-    for (int id : ids) row[static_cast<size_t>(id / 8)] |= static_cast<uint8_t>(1 << (id % 8));
+    for (int id : ids)
+        if (static_cast<size_t>(id / 8) < size) row[static_cast<size_t>(id / 8)] |= static_cast<uint8_t>(1 << (id % 8));
     return row;
 }
 
