@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "archive/file_manager.h"
 #include "platform/cp932.h"
+#include "platform/message_box.h"
 #include "platform/globals.h"
 #include "script/command_factory.h"
 
@@ -54,8 +56,9 @@ void TPage::LoadFromFile(const std::string& name) {
     FName = name;
     TMemoryStream data;
     auto& services = PageServices();
-    if (!services.LoadFile) throw EVobeError(name + SJ(" がありません"));
-    services.LoadFile(name, data);
+    if (services.LoadFile) services.LoadFile(name, data);
+    else if (FileManager) FileManager->LoadToStream(data, name);
+    else throw EVobeError(name);
     data.SetPosition(0);
     LoadFromStream(data);
 }
@@ -71,6 +74,7 @@ void TPage::LoadFromStream(TStream& s) {
             static const std::string text = SJ("リビルドしてください");
             auto& services = PageServices();
             if (services.RebuildAndClose) services.RebuildAndClose(caption, FName + "\r\n" + text);
+            else MessageBox(FName + "\r\n" + text, caption, MB_OK | MB_ICONWARNING);
             return;
         }
         ReadBody(s);

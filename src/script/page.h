@@ -67,8 +67,8 @@ private:
 };
 
 // What a page needs from the running player: reading game files, and the end of the program when a
-// page is too old. The shell fills these in at start-up; the defaults read nothing and only set
-// Terminating.
+// page is too old. Left empty, pages read through the file manager and the warning is the platform's
+// message box (Terminating is set either way).
 struct TPageServices {
     // Loads the whole named game file into the stream; raises when it cannot.
     std::function<void(const std::string& name, TMemoryStream& dest)> LoadFile;

@@ -290,7 +290,7 @@ bool TProject::DiscoverGameData() {
         if (!FServices.MessageBox) return false;
         if (FServices.MessageBox(Text("ディスクを入れてください"), Text("情報"), bkOkCancelInformation) == baOk)
             continue;
-        if (FServices.MessageBox(QuitMessage, Title, bkOkCancelInformation) == baOk) return false;
+        if (FServices.MessageBox(QuitMessage, Title, bkQuitQuestion) == baOk) return false;
     }
 }
 

@@ -71,7 +71,8 @@ struct TProjectFile {
 };
 
 // Box flags and answers, as the platform's message box takes and gives them.
-enum TBoxKind { bkWarning, bkInformation, bkOkCancelInformation };
+// bkQuitQuestion: the OK/Cancel question that follows a refused disk prompt.
+enum TBoxKind { bkWarning, bkInformation, bkOkCancelInformation, bkQuitQuestion };
 enum TBoxAnswer { baOk, baCancel };
 
 // What the project needs from the rest of the player. The shell fills these in when it creates the
@@ -160,5 +161,12 @@ private:
     bool FStarted = false;
     std::string FStartError;
 };
+
+// The services of the running player: the file manager, the variable store, the platform's boxes, the
+// CD-ROM roots and the player's folder. The shell adds the window's title and the folder argument.
+TProjectServices PlayerProjectServices();
+
+// The process-wide project: created by the window's InitializeGame, freed by FinalizeGame.
+extern TProject* Project;
 
 } // namespace vobe

@@ -6,7 +6,9 @@
 
 #include "framework/prop_table.h"
 #include "platform/cp932.h"
-#include "platform/folder_list.h"
+#include "archive/vf_archive.h"
+#include "platform/file.h"
+#include "platform/file_info.h"
 #include "platform/paths.h"
 #include "script/command_factory.h"
 #include "script/flow_commands.h"
@@ -884,64 +886,87 @@ namespace vobe {
 
 namespace {
 
-std::string ReadText(const std::string& realPath) {
+std::string ReadText(const std::string& playerPath) {
     TMemoryStream s;
-    s.LoadFromFile(PlayerPath(realPath));
+    s.LoadFromFile(playerPath);
     return std::string(s.Bytes().begin(), s.Bytes().end());
 }
 
-void WriteFile(const std::string& realPath, const void* data, size_t size) {
-    size_t slash = realPath.rfind('/');
-    if (slash != std::string::npos && slash > 0) ForceRealFolder(realPath.substr(0, slash));
-    TFileStream f(PlayerPath(realPath), fmCreate);
-    if (size) f.WriteBuffer(data, static_cast<int64_t>(size));
+// Creates every folder on the way to the file at `path` (a player path).
+void MakeFolders(const std::string& path) {
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (IsDBCSLeadByte(static_cast<unsigned char>(path[i]))) {
+            ++i;
+            continue;
+        }
+        if (path[i] == '\\' && i > 0) CreateDir(path.substr(0, i));
+    }
 }
 
 bool EndsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && Lower(s.substr(s.size() - tail.size())) == tail;
 }
 
+bool Hidden(const std::string& rel) {
+    for (const std::string& part : SplitPlayerPath(rel))
+        if (!part.empty() && part[0] == '.') return true;
+    return false;
+}
+
 } // namespace
 
 void TGameCompiler::Build(const std::string& srcFolder, const std::string& outFolder) {
-    if (!RealFolderExists(srcFolder)) throw EVobeError(Utf8ToSjis(srcFolder + ": no such folder"));
+    const std::string src = IncludeTrailingBackslash(PlayerPath(srcFolder));
+    const std::string out = IncludeTrailingBackslash(PlayerPath(outFolder));
+    if (!DirectoryExists(src)) throw EVobeError(src + SJ(":フォルダがありません"));
     TGameCompiler compiler;
     std::vector<std::string> assets;
-    const std::vector<std::string> files = ListFolderFiles(srcFolder);
     bool hasProject = false;
-    for (const std::string& rel : files) {
-        const std::string path = srcFolder + "/" + rel;
-        if (rel == "project.ini") {
-            compiler.SetProject(rel, ReadText(path));
+    for (const std::string& rel : ListFilesRecursive(src)) {
+        if (Hidden(rel)) continue;
+        const std::string relUtf8 = SjisToUtf8(rel);
+        if (AnsiSameText(rel, "project.ini")) {
+            compiler.SetProject(relUtf8, ReadText(src + rel));
             hasProject = true;
         } else if (EndsWith(rel, ".vss")) {
-            compiler.AddPage(rel.substr(0, rel.size() - 4) + ".vsb", rel, ReadText(path));
+            compiler.AddPage(relUtf8.substr(0, relUtf8.size() - 4) + ".vsb", relUtf8, ReadText(src + rel));
         } else {
             assets.push_back(rel);
         }
     }
-    if (!hasProject) throw ECompileError(Utf8ToSjis(srcFolder + "/project.ini: missing"));
+    if (!hasProject) throw ECompileError(Utf8ToSjis("project.ini: missing"));
     compiler.Link();
 
-    if (!ForceRealFolder(outFolder)) throw EVobeError(Utf8ToSjis(outFolder + ": cannot create the folder"));
-    // Everything the game holds, by archive name (Shift-JIS, '\').
-    std::vector<std::pair<std::string, std::vector<uint8_t>>> entries;
+    MakeFolders(out);
+    if (!DirectoryExists(out)) throw EVobeError(out + SJ(":フォルダを作れません"));
+    std::vector<std::string> written;
+    auto write = [&](const std::string& rel, const TMemoryStream& data) {
+        MakeFolders(out + rel);
+        data.SaveToFile(out + rel);
+        written.push_back(rel);
+    };
     {
         TMemoryStream s;
         compiler.Project().SaveToStream(s);
-        entries.emplace_back("vobe.vpb", s.Bytes());
+        write("vobe.vpb", s);
     }
     for (TCompiledPage& p : compiler.Pages()) {
         TMemoryStream s;
         p.Page->SaveToStream(s);
-        entries.emplace_back(p.Name, s.Bytes());
+        write(p.Name, s);
     }
     for (const std::string& rel : assets) {
         TMemoryStream s;
-        s.LoadFromFile(PlayerPath(srcFolder + "/" + rel));
-        entries.emplace_back(PlayerPath(rel), s.Bytes());
+        s.LoadFromFile(src + rel);
+        write(rel, s);
     }
-    for (auto& [name, bytes] : entries) WriteFile(outFolder + "/" + RealPath(name), bytes.data(), bytes.size());
+    // The same files packed into the game's archive.
+    TVrFileCollection archive;
+    archive.LoadFromFile(out, true);
+    for (const std::string& rel : written) archive.AddEntry(rel);
+    TMemoryStream image;
+    archive.WriteArchive(image);
+    image.SaveToFile(out + "game.dat");
 }
 
 } // namespace vobe

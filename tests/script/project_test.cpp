@@ -6,6 +6,7 @@
 
 #include "platform/globals.h"
 #include "script/install_set.h"
+#include "values/param_collection.h"
 #include "bytes.h"
 
 namespace vobe {
@@ -365,6 +366,40 @@ TEST(Project, DiscoveryWithoutAFolderArgument) {
         const std::string disk = SJ("ディスクを入れてください");
         EXPECT_EQ(fp.boxes, (std::vector<std::string>{disk, disk, SJ("終了します"), disk, SJ("終了します")}));
     }
+    Terminating = false;
+}
+
+} // namespace
+} // namespace vobe
+
+namespace vobe {
+namespace {
+
+TEST(Project, DeclaredVariablesBecomeStatusVariables) {
+    CreateParamCollection();
+    auto* saved = ParamCollection->AddNamedParam(PT_INT, "score");
+    saved->Status = true;
+    saved->SetAsInt(99); // as the status save restored it
+    TFakePlayer fp;
+    fp.files["vobe.vpb"] = ProjectBytes(110).b;
+    fp.files["start.vsb"] = {1};
+    TProjectServices services = fp.Services();
+    services.DeclareVariable = PlayerProjectServices().DeclareVariable;
+    {
+        TProject project(services);
+        ASSERT_TRUE(project.Started());
+    }
+    auto* score = ParamCollection->FindItem("SCORE");
+    ASSERT_NE(score, nullptr);
+    EXPECT_EQ(score->GetAsInt(), 99);
+    auto* ratio = ParamCollection->FindItem("ratio");
+    ASSERT_NE(ratio, nullptr);
+    EXPECT_TRUE(ratio->Status);
+    EXPECT_EQ(ratio->GetAsFloat(), 1.0L);
+    EXPECT_TRUE(ParamCollection->FindItem("seen")->GetAsBool());
+    EXPECT_EQ(ParamCollection->FindItem("name")->GetAsStr(), "abc");
+    EXPECT_EQ(ParamCollection->FindItem("odd"), nullptr);
+    FreeParamCollection();
     Terminating = false;
 }
 

@@ -92,13 +92,13 @@ TEST(GameCompiler, ForLoopsCallsAndCrossPageTargets) {
     EXPECT_NE(dump.find("\tTComWhile\tcond={"), std::string::npos);
     EXPECT_NE(dump.find("\tend=4\n"), std::string::npos) << dump;
     EXPECT_NE(dump.find("2\t1\t-c\t2\tTComCall\tpage=\"sub.vsb\"\ttarget=1\tresult=\"r\"\tcond={ocTo ____arg var:go}"
-                        "\targ={ocTo ____arg int:1}\targ={ocTo ____arg str:\"a\"}\n"),
+                        "\targ={ocTo ____arg int:1}\targ={ocTo ____0 str:\"a\"; ocTo ____arg var:____0}\n"),
               std::string::npos)
         << dump;
     EXPECT_NE(dump.find("\thead=1\n"), std::string::npos);
     EXPECT_NE(dump.find("4\t0\t-c\t3\tTComPCReset\tpage=\"sub.vsb\"\ttarget=1\tall=1\n"), std::string::npos);
     EXPECT_NE(dump.find("5\t0\t-c\t4\tTComReset\tpage=\"sub.vsb\"\ttarget=0\tall=0\n"), std::string::npos);
-    EXPECT_NE(dump.find("6\t0\t-c\t5\tTComVarNew\tname=\"s\"\ttype=4\tvalue={ocTo ____arg str:\"x\"}\tscope=2\n"),
+    EXPECT_NE(dump.find("6\t0\t-c\t5\tTComVarNew\tname=\"s\"\ttype=4\tvalue={ocTo ____0 str:\"x\"; ocTo ____arg var:____0}\tscope=2\n"),
               std::string::npos);
     EXPECT_NE(dump.find("7\t0\t-c\t6\tTComVarNew\tname=\"n\"\ttype=1\tvalue={}\tscope=3\n"), std::string::npos);
 }
@@ -207,17 +207,17 @@ TEST(GameCompiler, EveryCommandKindRoundTrips) {
     // A few fields by name, as the listing shows them.
     for (const char* part : {
              "\tTComFlip\tkind={ocTo ____arg int:3}\ttime={ocTo ____arg int:300}\treverse={ocTo ____arg bool:FALSE}"
-             "\tmove={ocTo ____arg int:0}\tname={ocTo ____arg str:\"bg\"}\tname={ocTo ____arg str:\"ui\"}"
+             "\tmove={ocTo ____arg int:0}\tname={ocTo ____0 str:\"bg\"; ocTo ____arg var:____0}\tname={ocTo ____0 str:\"ui\"; ocTo ____arg var:____0}"
              "\tclearback={ocTo ____arg bool:TRUE}\tparam1={ocTo ____arg int:1}\tparam2={ocTo ____arg int:2}"
-             "\tstrparam={ocTo ____arg str:\"s\"}\tblock={ocTo ____arg bool:FALSE}\n",
-             "\tTComGetProp\tobject={ocTo ____arg str:\"a\"}\tprop={ocTo ____arg int:3}\tvar=\"x\"\n",
-             "\tTComSetProp\tobject={ocTo ____arg str:\"a\"}\tprop={ocTo ____arg int:4}\tvalue={ocTo ____arg int:2}\n",
-             "\tTComGameSave\tslot={ocTo ____arg int:1}\tpage=\"main.vsb\"\tindex=4\tcaption={ocTo ____arg str:\"c\"}\n",
-             "\tTComTextIns\ttext=0:\twindow={ocTo ____arg str:\"m\"}",
-             "\tTComCabinetSave\tname={ocTo ____arg str:\"cab\"}\tmode={ocTo ____arg bool:TRUE}"
-             "\tname={ocTo ____arg str:\"x\"}\n",
-             "\tTComTimer\tdelay={ocTo ____arg int:100}\tonnotify={ocTo ____arg str:\"t.vsb\"}\n",
-             "\tTComPropMotion\tname={ocTo ____arg str:\"pm\"}\ttarget={ocTo ____arg str:\"a\"}"
+             "\tstrparam={ocTo ____0 str:\"s\"; ocTo ____arg var:____0}\tblock={ocTo ____arg bool:FALSE}\n",
+             "\tTComGetProp\tobject={ocTo ____0 str:\"a\"; ocTo ____arg var:____0}\tprop={ocTo ____arg int:3}\tvar=\"x\"\n",
+             "\tTComSetProp\tobject={ocTo ____0 str:\"a\"; ocTo ____arg var:____0}\tprop={ocTo ____arg int:4}\tvalue={ocTo ____arg int:2}\n",
+             "\tTComGameSave\tslot={ocTo ____arg int:1}\tpage=\"main.vsb\"\tindex=4\tcaption={ocTo ____0 str:\"c\"; ocTo ____arg var:____0}\n",
+             "\tTComTextIns\ttext=0:\twindow={ocTo ____0 str:\"m\"; ocTo ____arg var:____0}",
+             "\tTComCabinetSave\tname={ocTo ____0 str:\"cab\"; ocTo ____arg var:____0}\tmode={ocTo ____arg bool:TRUE}"
+             "\tname={ocTo ____0 str:\"x\"; ocTo ____arg var:____0}\n",
+             "\tTComTimer\tdelay={ocTo ____arg int:100}\tonnotify={ocTo ____0 str:\"t.vsb\"; ocTo ____arg var:____0}\n",
+             "\tTComPropMotion\tname={ocTo ____0 str:\"pm\"; ocTo ____arg var:____0}\ttarget={ocTo ____0 str:\"a\"; ocTo ____arg var:____0}"
              "\tprop={ocTo ____arg int:3}\tvalue={ocTo ____arg int:100}\ttime={ocTo ____arg int:500}"
              "\tkind={ocTo ____arg int:1}\tpaused={ocTo ____arg bool:FALSE}\n",
          })
