@@ -10,6 +10,37 @@ TComComponent::TComComponent(TPage* page, int32_t kind) : TCommand(page), FKind(
         if (page->MaskBit(kind, id)) FProps[static_cast<size_t>(id)] = std::make_unique<TVobeParser>();
 }
 
+namespace {
+
+// The value of an expression after evaluation, or null when it has none.
+TCustomParam* Evaluate(TVobeParser* e) {
+    if (!e) return nullptr;
+    e->Execute();
+    return e->Result();
+}
+
+} // namespace
+
+int32_t TComComponent::PropInt(int32_t id, int32_t def) const {
+    TCustomParam* v = Evaluate(Prop(id));
+    return v ? v->GetAsInt() : def;
+}
+
+long double TComComponent::PropFloat(int32_t id, long double def) const {
+    TCustomParam* v = Evaluate(Prop(id));
+    return v ? v->GetAsFloat() : def;
+}
+
+bool TComComponent::PropBool(int32_t id, bool def) const {
+    TCustomParam* v = Evaluate(Prop(id));
+    return v ? v->GetAsBool() : def;
+}
+
+std::string TComComponent::PropStr(int32_t id, const std::string& def) const {
+    TCustomParam* v = Evaluate(Prop(id));
+    return v ? v->GetAsStr() : def;
+}
+
 void TComCabinet::VisitFields(TFieldVisitor& v) {
     v.Props(*this);
     v.Expr("mode", FMode);

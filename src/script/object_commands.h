@@ -20,6 +20,12 @@ public:
     bool HasProp(int32_t id) const { return id >= 0 && id < PropertyCount && FProps[id] != nullptr; }
     TVobeParser* Prop(int32_t id) const { return HasProp(id) ? FProps[id].get() : nullptr; }
 
+    // Evaluates slot `id`; the default stands in when the slot is absent or yields no value.
+    int32_t PropInt(int32_t id, int32_t def) const;
+    long double PropFloat(int32_t id, long double def) const;
+    bool PropBool(int32_t id, bool def) const;
+    std::string PropStr(int32_t id, const std::string& def) const;
+
     std::array<TExprPtr, PropertyCount> FProps;
 
 protected:

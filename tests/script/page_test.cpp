@@ -6,7 +6,10 @@
 #include "script/command_factory.h"
 #include "script/flow_commands.h"
 #include "script/object_commands.h"
+#include "framework/prop_table.h"
 #include "script/page_dump.h"
+#include "values/build_vobe_parser.h"
+#include "values/param_collection.h"
 #include "bytes.h"
 
 namespace vobe {
@@ -331,6 +334,33 @@ TEST(PageFormat, EveryKindRoundTripsThroughTheWriter) {
     ASSERT_EQ(back.Count(), CommandKindCount);
     back.SetName(page.GetName());
     EXPECT_EQ(DumpPage(back), DumpPage(page));
+}
+
+} // namespace
+} // namespace vobe
+
+namespace vobe {
+namespace {
+
+TEST(ComponentCommand, PropertySlotsEvaluateWithDefaults) {
+    CreateParamCollection();
+    ParamCollection->AddNamedParam(PT_INT, "x")->SetAsInt(7);
+    TPage page;
+    for (int id : {PR_LEFT, PR_TOP, PR_COLOR, PR_VISIBLE, PR_NAME, PR_PARAM1}) page.SetMaskBit(ckBoxNew, id, true);
+    TComBoxNew box(&page);
+    CompileExpression("x * 2", *box.FProps[PR_LEFT]);
+    CompileExpression("missing + 1", *box.FProps[PR_TOP]); // no value: the default stands in
+    CompileExpression("FALSE", *box.FProps[PR_VISIBLE]);
+    CompileExpression("\"bg\" ++ x", *box.FProps[PR_NAME]);
+    CompileExpression("2.5", *box.FProps[PR_PARAM1]);
+    EXPECT_EQ(box.PropInt(PR_LEFT, 0), 14);
+    EXPECT_EQ(box.PropInt(PR_TOP, -5), -5);
+    EXPECT_EQ(box.PropInt(PR_COLOR, -1), -1); // present, without operations
+    EXPECT_EQ(box.PropInt(PR_WIDTH, 99), 99);  // absent
+    EXPECT_FALSE(box.PropBool(PR_VISIBLE, true));
+    EXPECT_EQ(box.PropStr(PR_NAME, ""), "bg7");
+    EXPECT_EQ(box.PropFloat(PR_PARAM1, 0), 2.5L);
+    FreeParamCollection();
 }
 
 } // namespace
