@@ -1,10 +1,14 @@
 #include "tools/game_compiler.h"
 
+#include <filesystem>
+#include <fstream>
 #include <set>
 
 #include <gtest/gtest.h>
 
+#include "archive/vf_archive.h"
 #include "platform/cp932.h"
+#include "platform/paths.h"
 #include "script/command_factory.h"
 #include "script/flow_commands.h"
 #include "script/object_commands.h"
@@ -245,6 +249,9 @@ TEST(GameCompiler, ErrorsNameFileAndLine) {
         {"gamesave index=x\n", "main.vss:1: index takes an integer"},
         {"\tcalc a = 1\n", "main.vss:1: tabs are not allowed"},
         {"for a; b\n", "main.vss:1: \"for\" takes INIT; CONDITION; STEP"},
+        {"calc a = = b\n", "main.vss:1: 構文エラー in \"a = = b\""},
+        {"\ncalc n = Length(s, 1)\n", "main.vss:2: Length 引数の数が不正です"},
+        {"box left=(1\n", "main.vss:1: 構文エラー"},
     };
     for (const Case& c : cases) {
         std::string msg = CompileError(c.source);
@@ -305,6 +312,56 @@ TEST(GameCompiler, ProjectSettings) {
     } catch (const EVobeError& e) {
         EXPECT_EQ(SjisToUtf8(e.Message()), "project.ini:2: unknown setting \"widht\"");
     }
+}
+
+TEST(GameCompiler, BuildWritesAFolderThePlayerReads) {
+    const std::string root = std::string(VOBE_BINARY_DIR) + "/game_compiler_test";
+    const std::string src = root + "/src", out = root + "/out";
+    std::filesystem::remove_all(root);
+    std::filesystem::create_directories(src + "/pages");
+    std::filesystem::create_directories(src + "/.git");
+    auto put = [](const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; };
+    put(src + "/project.ini", "title = 題名\nstart = pages/first\n");
+    put(src + "/pages/first.vss", "jump pages/second:here\n");
+    put(src + "/pages/second.vss", "label here\n");
+    put(src + "/bg.png", "not really a picture");
+    put(src + "/.git/config", "hidden");
+    TGameCompiler::Build(src, out);
+    for (const char* f : {"/vobe.vpb", "/pages/first.vsb", "/pages/second.vsb", "/bg.png", "/game.dat"})
+        EXPECT_TRUE(std::filesystem::exists(out + f)) << f;
+    EXPECT_FALSE(std::filesystem::exists(out + "/.git"));
+
+    TVrFileCollection archive;
+    archive.LoadFromFile(PlayerPath(out + "/game.dat"));
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < archive.EntryCount(); ++i) names.push_back(archive.Entry(i)->GetName());
+    EXPECT_EQ(names, (std::vector<std::string>{"vobe.vpb", "pages\\first.vsb", "pages\\second.vsb", "bg.png"}));
+    TMemoryStream vpb;
+    archive.ReadEntry(vpb, "vobe.vpb");
+    vpb.SetPosition(0);
+    TProjectFile project;
+    project.LoadFromStream(vpb);
+    EXPECT_EQ(project.Title, SJ("題名"));
+    EXPECT_EQ(project.StartPage, "pages\\first.vsb");
+    TMemoryStream first;
+    archive.ReadEntry(first, "pages\\first.vsb");
+    first.SetPosition(0);
+    TPage page;
+    page.LoadFromStream(first);
+    ASSERT_EQ(page.Count(), 1);
+    auto* jump = dynamic_cast<TComJump*>(page.Items(0));
+    ASSERT_NE(jump, nullptr);
+    EXPECT_EQ(jump->FPageName, "pages\\second.vsb");
+    EXPECT_EQ(jump->FTarget, 0);
+
+    put(src + "/pages/second.vss", "label here\n    calc x = 1\n");
+    try {
+        TGameCompiler::Build(src, out);
+        ADD_FAILURE();
+    } catch (const EVobeError& e) {
+        EXPECT_EQ(SjisToUtf8(e.Message()), "pages/second.vss:2: unexpected indentation");
+    }
+    std::filesystem::remove_all(root);
 }
 
 } // namespace
