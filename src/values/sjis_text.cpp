@@ -110,9 +110,9 @@ int32_t CharLength(std::string_view text) {
 }
 
 int32_t CharPos(std::string_view text, int32_t n) {
-    // Stepping over a final lone lead byte may land one past the end, as the walk does.
+    // A lone lead byte at the end is a character of one byte, as CharLength counts it.
     size_t i = 0;
-    for (int32_t k = 1; k < n && i < text.size(); ++k) i += Lead(text[i]) ? 2 : 1;
+    for (int32_t k = 1; k < n && i < text.size(); ++k) i += CharSize(text, i);
     return static_cast<int32_t>(i) + 1;
 }
 

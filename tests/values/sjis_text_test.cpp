@@ -18,6 +18,7 @@ TEST(SjisText, CountingAndPositions) {
     EXPECT_EQ(CharPos(mixed, 3), 4);
     EXPECT_EQ(CharPos(mixed, 4), 5);
     EXPECT_EQ(CharPos(mixed, 9), 7);
+    EXPECT_EQ(CharPos("a\x82", 3), 3); // past the lone lead byte: one past the end
     EXPECT_EQ(CharCodeAt(mixed, 2), 0x82A0);
     EXPECT_EQ(CharCodeAt(mixed, 3), 'b');
     EXPECT_EQ(CharCodeAt(mixed, 5), 0);
