@@ -22,6 +22,8 @@ public:
     TDIBSurface(int32_t width, int32_t height, int32_t bitCount) { SetSize(width, height, bitCount); }
     TDIBSurface(const TDIBSurface&) = delete;
     TDIBSurface& operator=(const TDIBSurface&) = delete;
+    TDIBSurface(TDIBSurface&&) = default;
+    TDIBSurface& operator=(TDIBSurface&&) = default;
 
     // Makes a new zeroed bitmap of that size and format (1, 4, 8, 15, 16, 24 or 32; 15 is 5-5-5 in 16-bit
     // words). Resizes the mask too. The palette is kept; the clip is reset.
