@@ -241,9 +241,27 @@ struct TGather {
         if (mask.size() < static_cast<size_t>(cap)) mask.resize(static_cast<size_t>(cap));
     }
     void Put(const TPixelView& s, const TPixelView* m, int32_t x, int32_t y) {
-        std::memcpy(&src[static_cast<size_t>(n) * bpp], s.Row(y) + static_cast<ptrdiff_t>(x) * bpp, bpp);
+        uint8_t* g = &src[static_cast<size_t>(n) * bpp];
+        const uint8_t* p = s.Row(y) + static_cast<ptrdiff_t>(x) * bpp;
+        switch (bpp) {
+        case 4: std::memcpy(g, p, 4); break;
+        case 2: std::memcpy(g, p, 2); break;
+        case 1: *g = *p; break;
+        default: std::memcpy(g, p, 3); break;
+        }
         if (m) mask[n] = m->Row(y)[x];
         ++n;
+    }
+    // A whole row of samples at once, every one inside the source.
+    template <int B> void Row(const TPixelView& s, const TPixelView* m, const int32_t* xs, int32_t count, int32_t y) {
+        const uint8_t* sr = s.Row(y);
+        uint8_t* g = src.data();
+        for (int32_t i = 0; i < count; ++i) std::memcpy(g + static_cast<size_t>(i) * B, sr + static_cast<ptrdiff_t>(xs[i]) * B, B);
+        if (m) {
+            const uint8_t* mr = m->Row(y);
+            for (int32_t i = 0; i < count; ++i) mask[i] = mr[xs[i]];
+        }
+        n = count;
     }
     void Flush(const TPixelView& d, int32_t dx, int32_t dy, TRowOp op, uint32_t a, int64_t key) {
         if (n == 0) return;
@@ -508,9 +526,21 @@ void StretchDraw(TStretchKind kind, const TPixelView& d, const TRect& clip, TRec
     TGather g;
     g.Begin(BytesOf(d.BitCount), static_cast<int32_t>(xs.size()));
     const TPixelView* m = masked ? mask : nullptr;
+    const bool allIn = std::find(xs.begin(), xs.end(), -1) == xs.end();
+    const int32_t nx = static_cast<int32_t>(xs.size());
     for (size_t j = 0; j < ys.size(); ++j) {
         if (ys[j] < 0) continue;
         const int32_t Y = dy0 + static_cast<int32_t>(j);
+        if (allIn) {
+            switch (g.bpp) {
+            case 4: g.Row<4>(s, m, xs.data(), nx, ys[j]); break;
+            case 2: g.Row<2>(s, m, xs.data(), nx, ys[j]); break;
+            case 1: g.Row<1>(s, m, xs.data(), nx, ys[j]); break;
+            default: g.Row<3>(s, m, xs.data(), nx, ys[j]); break;
+            }
+            g.Flush(d, dx0, Y, op, a, k);
+            continue;
+        }
         int32_t runStart = dx0;
         for (size_t i = 0; i < xs.size(); ++i) {
             if (xs[i] < 0) {

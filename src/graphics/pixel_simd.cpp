@@ -53,10 +53,20 @@ namespace sse2 {
 #define VW 16
 #define ADDS_U8(a, b) ((vu32)_mm_adds_epu8((__m128i)(a), (__m128i)(b)))
 #define SUBS_U8(a, b) ((vu32)_mm_subs_epu8((__m128i)(a), (__m128i)(b)))
+#define WIDEN_8_16(p) _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128())
+#define WIDEN_8_32(p)                                                                                          \
+    _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(Load32(p)), _mm_setzero_si128()), _mm_setzero_si128())
+static inline int Load32(const uint8_t* p) {
+    int v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
 #include "graphics/pixel_kernels.inc"
 #undef VW
 #undef ADDS_U8
 #undef SUBS_U8
+#undef WIDEN_8_16
+#undef WIDEN_8_32
 } // namespace sse2
 
 #if defined(__clang__)
@@ -69,10 +79,14 @@ namespace avx2 {
 #define VW 32
 #define ADDS_U8(a, b) ((vu32)_mm256_adds_epu8((__m256i)(a), (__m256i)(b)))
 #define SUBS_U8(a, b) ((vu32)_mm256_subs_epu8((__m256i)(a), (__m256i)(b)))
+#define WIDEN_8_16(p) _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)))
+#define WIDEN_8_32(p) _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)))
 #include "graphics/pixel_kernels.inc"
 #undef VW
 #undef ADDS_U8
 #undef SUBS_U8
+#undef WIDEN_8_16
+#undef WIDEN_8_32
 } // namespace avx2
 #if defined(__clang__)
 #pragma clang attribute pop
