@@ -43,7 +43,9 @@ struct TScene {
 
 const TRect All{0, 0, W, H};
 
-void Done(benchmark::State& st) { st.SetItemsProcessed(static_cast<int64_t>(st.iterations()) * W * H); }
+void Done(benchmark::State& st) {
+    st.SetItemsProcessed(static_cast<int64_t>(st.iterations()) * W * H);
+}
 
 void BM_Fill(benchmark::State& st) {
     TScene s(static_cast<int32_t>(st.range(0)));
@@ -105,8 +107,8 @@ void BM_RotateZoom(benchmark::State& st) {
     TScene s(static_cast<int32_t>(st.range(0)));
     for (auto _ : st) {
         // A quarter-size picture at 30 degrees and double size: the box covers most of the screen.
-        s.dst->DrawRotate(400, 300, 255, false, false, false, 21, 150, 200, TRect{0, 0, 400, 300}, s.src.get(),
-                          512, 512);
+        s.dst->DrawRotate(400, 300, 255, false, false, false, 21, 150, 200, TRect{0, 0, 400, 300},
+                          s.src.get(), 512, 512);
         benchmark::ClobberMemory();
     }
     Done(st);
@@ -137,8 +139,10 @@ struct TPixman {
     pixman_image_t *dst, *src, *srcAlpha, *mask;
     explicit TPixman(int32_t bits) : s(bits) {
         const pixman_format_code_t f = bits == 32 ? PIXMAN_x8r8g8b8 : PIXMAN_r5g6b5;
-        dst = pixman_image_create_bits(f, W, H, reinterpret_cast<uint32_t*>(s.dst->DIB()->Bits()), s.dst->Pitch());
-        src = pixman_image_create_bits(f, W, H, reinterpret_cast<uint32_t*>(s.src->DIB()->Bits()), s.src->Pitch());
+        dst = pixman_image_create_bits(f, W, H, reinterpret_cast<uint32_t*>(s.dst->DIB()->Bits()),
+                                       s.dst->Pitch());
+        src = pixman_image_create_bits(f, W, H, reinterpret_cast<uint32_t*>(s.src->DIB()->Bits()),
+                                       s.src->Pitch());
         // The keyed picture as pixman would hold it: alpha 0 where the key is.
         srcAlpha = pixman_image_create_bits(PIXMAN_a8r8g8b8, W, H, nullptr, 0);
         auto* p = pixman_image_get_data(srcAlpha);
@@ -167,8 +171,8 @@ void BM_pixman_Fill(benchmark::State& st) {
     TPixman p(static_cast<int32_t>(st.range(0)));
     const int bpp = static_cast<int>(st.range(0));
     for (auto _ : st) {
-        pixman_fill(reinterpret_cast<uint32_t*>(p.s.dst->DIB()->Bits()), p.s.dst->Pitch() / 4, bpp, 0, 0, W, H,
-                    0x1234);
+        pixman_fill(reinterpret_cast<uint32_t*>(p.s.dst->DIB()->Bits()), p.s.dst->Pitch() / 4, bpp, 0, 0, W,
+                    H, 0x1234);
         benchmark::ClobberMemory();
     }
     Done(st);

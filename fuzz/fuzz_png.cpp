@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         volatile uint32_t sum = 0;
         for (int32_t y = 0; y < picture.Height(); ++y)
             for (int32_t x = 0; x < picture.Width(); ++x) sum = sum + picture.GetPixel(x, y);
-        if (picture.HasMask()) sum = sum + picture.Mask()->GetPixel(picture.Width() - 1, picture.Height() - 1);
+        if (picture.HasMask())
+            sum = sum + picture.Mask()->GetPixel(picture.Width() - 1, picture.Height() - 1);
     } catch (const vobe::EVobeError&) {
     }
     return 0;

@@ -11,7 +11,9 @@ namespace vobe {
 
 namespace {
 
-bool ValidBitCount(int32_t b) { return b == 1 || b == 4 || b == 8 || b == 15 || b == 16 || b == 24 || b == 32; }
+bool ValidBitCount(int32_t b) {
+    return b == 1 || b == 4 || b == 8 || b == 15 || b == 16 || b == 24 || b == 32;
+}
 
 // Ordered dither of the alpha draws on palette bitmaps.
 constexpr uint8_t Dither[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
@@ -123,7 +125,8 @@ void TDIBSurface::AssignMask(const TDIBSurface& source) {
     if (source.LogicalBitCount() != 8) return;
     CreateMask();
     const int32_t w = std::min(FWidth, source.Width()), h = std::min(FHeight, source.Height());
-    for (int32_t y = 0; y < h; ++y) std::memcpy(FMask->ScanLine(y), source.ScanLine(y), static_cast<size_t>(w));
+    for (int32_t y = 0; y < h; ++y)
+        std::memcpy(FMask->ScanLine(y), source.ScanLine(y), static_cast<size_t>(w));
 }
 
 uint32_t TDIBSurface::Converted(const TDIBSurface& source, uint32_t v) const {
@@ -171,7 +174,8 @@ void TDIBSurface::DrawKeyed(int32_t x, int32_t y, int64_t key, TRect src, const 
         }
 }
 
-void TDIBSurface::DrawAlpha(int32_t x, int32_t y, int32_t alpha, int64_t key, TRect src, const TDIBSurface& source) {
+void TDIBSurface::DrawAlpha(int32_t x, int32_t y, int32_t alpha, int64_t key, TRect src,
+                            const TDIBSurface& source) {
     if (alpha == 0) return;
     if (alpha > 254 || alpha < 0) return DrawKeyed(x, y, key, src, source);
     if (FBitCount <= 8 && alpha / 16 > 14) return DrawKeyed(x, y, key, src, source);
@@ -194,7 +198,8 @@ void TDIBSurface::DrawAlpha(int32_t x, int32_t y, int32_t alpha, int64_t key, TR
             if (FBitCount == 32)
                 out = Channels(32, sv, dv, [&](uint32_t sc, uint32_t dc) { return (ia * dc + a * sc) >> 8; });
             else
-                out = Channels(FBitCount, sv, dv, [&](uint32_t sc, uint32_t dc) { return (ia * dc + a * sc) / 255; });
+                out = Channels(FBitCount, sv, dv,
+                               [&](uint32_t sc, uint32_t dc) { return (ia * dc + a * sc) / 255; });
             WritePixel(d, X, Y, out);
         }
 }
@@ -226,8 +231,9 @@ void TDIBSurface::DrawMasked(int32_t x, int32_t y, int32_t alpha, TRect src, con
                 continue;
             }
             const uint32_t dv = ReadPixel(d, X, Y);
-            WritePixel(d, X, Y,
-                       Channels(FBitCount, sv, dv, [&](uint32_t sc, uint32_t dc) { return ((255 - mm) * dc + mm * sc) >> 8; }));
+            WritePixel(d, X, Y, Channels(FBitCount, sv, dv, [&](uint32_t sc, uint32_t dc) {
+                           return ((255 - mm) * dc + mm * sc) >> 8;
+                       }));
         }
 }
 
@@ -355,7 +361,8 @@ void TDIBSurface::Resample(int32_t width, int32_t height) {
                 const float sx = static_cast<float>(X) / fx, sy = static_cast<float>(Y) / fy;
                 const int32_t x0 = static_cast<int32_t>(sx), y0 = static_cast<int32_t>(sy);
                 const float ax = sx - static_cast<float>(x0), ay = sy - static_cast<float>(y0);
-                const float w00 = (1 - ax) * (1 - ay), w10 = ax * (1 - ay), w01 = (1 - ax) * ay, w11 = ax * ay;
+                const float w00 = (1 - ax) * (1 - ay), w10 = ax * (1 - ay), w01 = (1 - ax) * ay,
+                            w11 = ax * ay;
                 for (int c = 0; c < 3; ++c)
                     ch[c] = w00 * at(x0, y0, c) + w10 * at(x0 + 1, y0, c) + w01 * at(x0, y0 + 1, c) +
                             w11 * at(x0 + 1, y0 + 1, c);

@@ -37,7 +37,9 @@ struct TLocked {
     TLocked& operator=(const TLocked&) = delete;
 };
 
-int64_t KeyOf(TCustomDIBX* s) { return (s && s->TransparentColor >= 0) ? s->TransparentColor : -1; }
+int64_t KeyOf(TCustomDIBX* s) {
+    return (s && s->TransparentColor >= 0) ? s->TransparentColor : -1;
+}
 
 // Restores a surface's clip on every way out.
 struct TClipKeeper {
@@ -54,35 +56,69 @@ bool SameExt(const std::string& name, const char* ext) {
 
 } // namespace
 
-void SetLayeredImageReader(TLayeredImageReader reader) { LayeredReader = reader; }
+void SetLayeredImageReader(TLayeredImageReader reader) {
+    LayeredReader = reader;
+}
 
 // ---- TCustomDIBX ---------------------------------------------------------------------------------------
 
-bool TCustomDIBX::IsEmpty() { return Width() == 0 || Height() == 0; }
-int32_t TCustomDIBX::BitCount() { return 0; }
+bool TCustomDIBX::IsEmpty() {
+    return Width() == 0 || Height() == 0;
+}
+int32_t TCustomDIBX::BitCount() {
+    return 0;
+}
 void TCustomDIBX::SetBitCount(int32_t) {}
-uint32_t TCustomDIBX::RedMask() { return 0; }
-uint32_t TCustomDIBX::GreenMask() { return 0; }
-uint32_t TCustomDIBX::BlueMask() { return 0; }
-int32_t TCustomDIBX::Pitch() { return 0; }
-uint32_t TCustomDIBX::GetPixel(int32_t, int32_t) { return 0; }
+uint32_t TCustomDIBX::RedMask() {
+    return 0;
+}
+uint32_t TCustomDIBX::GreenMask() {
+    return 0;
+}
+uint32_t TCustomDIBX::BlueMask() {
+    return 0;
+}
+int32_t TCustomDIBX::Pitch() {
+    return 0;
+}
+uint32_t TCustomDIBX::GetPixel(int32_t, int32_t) {
+    return 0;
+}
 void TCustomDIBX::SetPixel(int32_t, int32_t, uint32_t) {}
-int32_t TCustomDIBX::BlueShift() { return 0; }
-int32_t TCustomDIBX::GreenShift() { return 0; }
-int32_t TCustomDIBX::RedShift() { return 0; }
-int32_t TCustomDIBX::Height() { return FHeight; }
-int32_t TCustomDIBX::Width() { return FWidth; }
-TCustomDIBX* TCustomDIBX::Target() { return nullptr; }
-int32_t TCustomDIBX::StorageBitCount() { return BitCount(); }
+int32_t TCustomDIBX::BlueShift() {
+    return 0;
+}
+int32_t TCustomDIBX::GreenShift() {
+    return 0;
+}
+int32_t TCustomDIBX::RedShift() {
+    return 0;
+}
+int32_t TCustomDIBX::Height() {
+    return FHeight;
+}
+int32_t TCustomDIBX::Width() {
+    return FWidth;
+}
+TCustomDIBX* TCustomDIBX::Target() {
+    return nullptr;
+}
+int32_t TCustomDIBX::StorageBitCount() {
+    return BitCount();
+}
 
 void TCustomDIBX::SetSize(int32_t width, int32_t height, int32_t) {
     FWidth = std::max(0, width);
     FHeight = std::max(0, height);
 }
 
-uint8_t* TCustomDIBX::Lock(int32_t, int32_t) { return nullptr; }
+uint8_t* TCustomDIBX::Lock(int32_t, int32_t) {
+    return nullptr;
+}
 void TCustomDIBX::Unlock() {}
-void TCustomDIBX::ResetClip() { ClipRect.Right = 0; }
+void TCustomDIBX::ResetClip() {
+    ClipRect.Right = 0;
+}
 
 void TCustomDIBX::AddClip(TRect r) {
     r.Left = std::max(r.Left, 0);
@@ -93,22 +129,14 @@ void TCustomDIBX::AddClip(TRect r) {
     ClipRect = ClipRect.Right == 0 ? r : UnionRect(ClipRect, r);
 }
 
-int32_t TCustomDIBX::ColorToPixel(int32_t colour) { return colour; }
-
-TRect TCustomDIBX::DrawClip() { return IntersectRect(GetClipRect(), BoundsRect()); }
-
-TPixelView TCustomDIBX::LockView() {
-    TPixelView v;
-    uint8_t* p = Lock(0, 0);
-    if (!p) return v;
-    v.Bits = p;
-    v.Pitch = Pitch();
-    v.Width = Width();
-    v.Height = Height();
-    v.BitCount = BitCount();
-    Unlock();
-    return v;
+int32_t TCustomDIBX::ColorToPixel(int32_t colour) {
+    return colour;
 }
+
+TRect TCustomDIBX::DrawClip() {
+    return IntersectRect(GetClipRect(), BoundsRect());
+}
+
 
 void TCustomDIBX::Fill(uint32_t value) {
     TLocked d(this);
@@ -189,8 +217,8 @@ void TCustomDIBX::DrawAlpha(int32_t x, int32_t y, int32_t alpha, bool flipV, boo
     px::DrawAlpha(d.v, DrawClip(), x, y, alpha, flipV, flipH, transparent, src, s.v, KeyOf(source));
 }
 
-void TCustomDIBX::DrawMaskAlpha(int32_t x, int32_t y, int32_t alpha, TCustomDIBX* mask, bool flipV, bool flipH,
-                                TRect src, TCustomDIBX* source) {
+void TCustomDIBX::DrawMaskAlpha(int32_t x, int32_t y, int32_t alpha, TCustomDIBX* mask, bool flipV,
+                                bool flipH, TRect src, TCustomDIBX* source) {
     TLocked d(this);
     if (!d.v.Valid()) return;
     TLocked s(source), m(mask);
@@ -223,15 +251,15 @@ void TCustomDIBX::DrawRotate(int32_t cx, int32_t cy, int32_t blend, bool flipV, 
                    KeyOf(source), zoomY, zoomX, nullptr);
 }
 
-void TCustomDIBX::DrawRotateMask(int32_t cx, int32_t cy, int32_t blend, bool flipV, bool flipH, TCustomDIBX* mask,
-                                 int32_t angle, int32_t pivotY, int32_t pivotX, TRect src, TCustomDIBX* source,
-                                 int32_t zoomY, int32_t zoomX) {
+void TCustomDIBX::DrawRotateMask(int32_t cx, int32_t cy, int32_t blend, bool flipV, bool flipH,
+                                 TCustomDIBX* mask, int32_t angle, int32_t pivotY, int32_t pivotX, TRect src,
+                                 TCustomDIBX* source, int32_t zoomY, int32_t zoomX) {
     TLocked d(this);
     if (!d.v.Valid()) return;
     TLocked s(source), m(mask);
     if (!m.v.Valid()) return;
-    px::DrawRotate(d.v, DrawClip(), cx, cy, blend, flipV, flipH, false, angle, pivotY, pivotX, src, s.v, -1, zoomY,
-                   zoomX, &m.v);
+    px::DrawRotate(d.v, DrawClip(), cx, cy, blend, flipV, flipH, false, angle, pivotY, pivotX, src, s.v, -1,
+                   zoomY, zoomX, &m.v);
 }
 
 void TCustomDIBX::StretchDrawAlpha(TRect dest, TCustomDIBX* source, int32_t alpha, bool flipV, bool flipH,
@@ -260,8 +288,8 @@ void TCustomDIBX::StretchDrawAdd(TRect dest, TCustomDIBX* source, int32_t level,
                     KeyOf(source));
 }
 
-void TCustomDIBX::StretchDrawMaskAdd(TRect dest, TCustomDIBX* source, int32_t level, TCustomDIBX* mask, bool flipV,
-                                     bool flipH, TRect src) {
+void TCustomDIBX::StretchDrawMaskAdd(TRect dest, TCustomDIBX* source, int32_t level, TCustomDIBX* mask,
+                                     bool flipV, bool flipH, TRect src) {
     TLocked d(this);
     if (!d.v.Valid()) return;
     TLocked s(source), m(mask);
@@ -287,8 +315,8 @@ void TCustomDIBX::DrawGlyph3(int32_t x, int32_t y, int32_t sub, int32_t blend, b
 // Pieces of the source drawn in rows and columns from the wrapped origin, the clip narrowed to the
 // destination meanwhile. piece(x, y, source rectangle of the piece).
 template <class Fn>
-void TCustomDIBX::TileGeneric(TRect dest, int32_t gapX, int32_t originY, int32_t originX, TRect src, int32_t gapY,
-                              Fn piece) {
+void TCustomDIBX::TileGeneric(TRect dest, int32_t gapX, int32_t originY, int32_t originX, TRect src,
+                              int32_t gapY, Fn piece) {
     const int32_t w = src.Width(), h = src.Height();
     if (w <= 0 || h <= 0) return;
     TClipKeeper keep(this);
@@ -326,7 +354,8 @@ void TCustomDIBX::TileGeneric(TRect dest, int32_t gapX, int32_t originY, int32_t
                     }
                 }
                 if (pw > 0 && x + pw > c.Left)
-                    piece(static_cast<int32_t>(x), static_cast<int32_t>(y), TRect{left, top, src.Right, src.Bottom});
+                    piece(static_cast<int32_t>(x), static_cast<int32_t>(y),
+                          TRect{left, top, src.Right, src.Bottom});
                 x += (firstCol && pw == 0) ? gapX : std::max<int64_t>(1, static_cast<int64_t>(pw) + gapX);
                 firstCol = false;
             }
@@ -336,19 +365,20 @@ void TCustomDIBX::TileGeneric(TRect dest, int32_t gapX, int32_t originY, int32_t
     }
 }
 
-void TCustomDIBX::TileDraw(TRect dest, int32_t gapX, int32_t originY, int32_t originX, bool transparent, TRect src,
-                           TCustomDIBX* source, int32_t gapY) {
+void TCustomDIBX::TileDraw(TRect dest, int32_t gapX, int32_t originY, int32_t originX, bool transparent,
+                           TRect src, TCustomDIBX* source, int32_t gapY) {
     TileGeneric(dest, gapX, originY, originX, src, gapY,
                 [&](int32_t x, int32_t y, TRect p) { Draw(x, y, false, false, transparent, p, source); });
 }
 void TCustomDIBX::TileDrawAlpha(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t alpha,
                                 bool transparent, TRect src, TCustomDIBX* source, int32_t gapY) {
     if (alpha <= 0) return;
-    TileGeneric(dest, gapX, originY, originX, src, gapY,
-                [&](int32_t x, int32_t y, TRect p) { DrawAlpha(x, y, alpha, false, false, transparent, p, source); });
+    TileGeneric(dest, gapX, originY, originX, src, gapY, [&](int32_t x, int32_t y, TRect p) {
+        DrawAlpha(x, y, alpha, false, false, transparent, p, source);
+    });
 }
-void TCustomDIBX::TileDrawAdd(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t level, TRect src,
-                              TCustomDIBX* source, int32_t gapY) {
+void TCustomDIBX::TileDrawAdd(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t level,
+                              TRect src, TCustomDIBX* source, int32_t gapY) {
     if (level <= 0) return;
     TileGeneric(dest, gapX, originY, originX, src, gapY,
                 [&](int32_t x, int32_t y, TRect p) { DrawAdd(x, y, level, false, false, p, source); });
@@ -361,27 +391,32 @@ void TCustomDIBX::TileDrawMask(TRect dest, int32_t gapX, int32_t originY, int32_
 void TCustomDIBX::TileDrawMaskAlpha(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t alpha,
                                     TCustomDIBX* mask, TRect src, TCustomDIBX* source, int32_t gapY) {
     if (alpha <= 0) return;
-    TileGeneric(dest, gapX, originY, originX, src, gapY,
-                [&](int32_t x, int32_t y, TRect p) { DrawMaskAlpha(x, y, alpha, mask, false, false, p, source); });
+    TileGeneric(dest, gapX, originY, originX, src, gapY, [&](int32_t x, int32_t y, TRect p) {
+        DrawMaskAlpha(x, y, alpha, mask, false, false, p, source);
+    });
 }
 void TCustomDIBX::TileDrawMaskAdd(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t level,
                                   TCustomDIBX* mask, TRect src, TCustomDIBX* source, int32_t gapY) {
     if (level <= 0) return;
-    TileGeneric(dest, gapX, originY, originX, src, gapY,
-                [&](int32_t x, int32_t y, TRect p) { DrawMaskAdd(x, y, level, mask, false, false, p, source); });
+    TileGeneric(dest, gapX, originY, originX, src, gapY, [&](int32_t x, int32_t y, TRect p) {
+        DrawMaskAdd(x, y, level, mask, false, false, p, source);
+    });
 }
 
-void TCustomDIBX::TileStretchGeneric(TRect dest, int32_t distX, int32_t originY, int32_t originX, int32_t blend,
-                                     bool flipV, bool flipH, bool transparent, TRect src, TCustomDIBX* source,
-                                     int32_t zoomY, int32_t zoomX, int32_t distY, TCustomDIBX* mask) {
+void TCustomDIBX::TileStretchGeneric(TRect dest, int32_t distX, int32_t originY, int32_t originX,
+                                     int32_t blend, bool flipV, bool flipH, bool transparent, TRect src,
+                                     TCustomDIBX* source, int32_t zoomY, int32_t zoomX, int32_t distY,
+                                     TCustomDIBX* mask) {
     if (blend <= 0 || zoomX <= 0 || zoomY <= 0 || src.Width() <= 0 || src.Height() <= 0) return;
     if (blend > 255 && blend - 256 <= 0) return;
     TClipKeeper keep(this);
     const TRect c = IntersectRect(DrawClip(), dest);
     if (IsRectEmpty(c)) return;
     ClipRect = c;
-    const int32_t cw = std::max<int32_t>(1, static_cast<int32_t>(src.Width() * static_cast<double>(zoomX) / 256.0));
-    const int32_t ch = std::max<int32_t>(1, static_cast<int32_t>(src.Height() * static_cast<double>(zoomY) / 256.0));
+    const int32_t cw =
+        std::max<int32_t>(1, static_cast<int32_t>(src.Width() * static_cast<double>(zoomX) / 256.0));
+    const int32_t ch =
+        std::max<int32_t>(1, static_cast<int32_t>(src.Height() * static_cast<double>(zoomY) / 256.0));
     // Start of the first copy and the period, in 16.16.
     auto axis = [](int32_t edge, int32_t dist, int32_t zoom, int32_t origin, int64_t& start, int64_t& step) {
         const double period = dist * static_cast<double>(zoom) / 256.0;
@@ -426,24 +461,25 @@ void TCustomDIBX::TileStretchGeneric(TRect dest, int32_t distX, int32_t originY,
 void TCustomDIBX::TileStretchDraw(TRect dest, int32_t distX, int32_t originY, int32_t originX, int32_t blend,
                                   bool flipV, bool flipH, bool transparent, TRect src, TCustomDIBX* source,
                                   int32_t zoomY, int32_t zoomX, int32_t distY) {
-    TileStretchGeneric(dest, distX, originY, originX, blend, flipV, flipH, transparent, src, source, zoomY, zoomX,
-                       distY, nullptr);
+    TileStretchGeneric(dest, distX, originY, originX, blend, flipV, flipH, transparent, src, source, zoomY,
+                       zoomX, distY, nullptr);
 }
 
-void TCustomDIBX::TileStretchDrawMask(TRect dest, int32_t distX, int32_t originY, int32_t originX, int32_t blend,
-                                      bool flipV, bool flipH, TCustomDIBX* mask, TRect src, TCustomDIBX* source,
-                                      int32_t zoomY, int32_t zoomX, int32_t distY) {
+void TCustomDIBX::TileStretchDrawMask(TRect dest, int32_t distX, int32_t originY, int32_t originX,
+                                      int32_t blend, bool flipV, bool flipH, TCustomDIBX* mask, TRect src,
+                                      TCustomDIBX* source, int32_t zoomY, int32_t zoomX, int32_t distY) {
     if (!mask) return;
-    TileStretchGeneric(dest, distX, originY, originX, blend, flipV, flipH, false, src, source, zoomY, zoomX, distY,
-                       mask);
+    TileStretchGeneric(dest, distX, originY, originX, blend, flipV, flipH, false, src, source, zoomY, zoomX,
+                       distY, mask);
 }
 
-void TCustomDIBX::FramePattern(TRect r, int32_t width, int32_t originY, int32_t originX, TCustomDIBX* source) {
+void TCustomDIBX::FramePattern(TRect r, int32_t width, int32_t originY, int32_t originX,
+                               TCustomDIBX* source) {
     FrameStrips(r, width, [&](TRect s) { TileFill(s, source, false, false, originY, originX); });
 }
 
-void TCustomDIBX::DrawPalette4(int32_t x, int32_t y, const uint32_t* palette, int32_t blend, bool flipV, bool flipH,
-                               int32_t, TRect src, TCustomDIBX* source) {
+void TCustomDIBX::DrawPalette4(int32_t x, int32_t y, const uint32_t* palette, int32_t blend, bool flipV,
+                               bool flipH, int32_t, TRect src, TCustomDIBX* source) {
     TLocked d(this);
     if (!d.v.Valid()) return;
     TLocked s(source);
@@ -475,13 +511,15 @@ void TCustomDIBX::TileZoom(TRect dest, int32_t zoomX, int32_t blend, bool flipV,
                  KeyOf(source), zoomY, nullptr);
 }
 
-void TCustomDIBX::TileZoomMask(TRect dest, int32_t zoomX, int32_t blend, TCustomDIBX* mask, bool flipV, bool flipH,
-                               int32_t originY, int32_t originX, TCustomDIBX* source, int32_t zoomY) {
+void TCustomDIBX::TileZoomMask(TRect dest, int32_t zoomX, int32_t blend, TCustomDIBX* mask, bool flipV,
+                               bool flipH, int32_t originY, int32_t originX, TCustomDIBX* source,
+                               int32_t zoomY) {
     TLocked d(this);
     if (!d.v.Valid()) return;
     TLocked s(source), m(mask);
     if (!m.v.Valid()) return;
-    px::TileZoom(d.v, DrawClip(), dest, zoomX, blend, flipV, flipH, false, originY, originX, s.v, -1, zoomY, &m.v);
+    px::TileZoom(d.v, DrawClip(), dest, zoomX, blend, flipV, flipH, false, originY, originX, s.v, -1, zoomY,
+                 &m.v);
 }
 
 void TCustomDIBX::TileFill(TRect dest, TCustomDIBX* source, bool flipV, bool flipH, int32_t originY,
@@ -492,8 +530,8 @@ void TCustomDIBX::TileFill(TRect dest, TCustomDIBX* source, bool flipV, bool fli
     px::TileFill(d.v, DrawClip(), dest, s.v, flipV, flipH, originY, originX);
 }
 
-void TCustomDIBX::FillMask(int32_t x, int32_t y, int32_t alpha, uint32_t colour, bool flipV, bool flipH, TRect src,
-                           TCustomDIBX* mask) {
+void TCustomDIBX::FillMask(int32_t x, int32_t y, int32_t alpha, uint32_t colour, bool flipV, bool flipH,
+                           TRect src, TCustomDIBX* mask) {
     TLocked d(this);
     if (!d.v.Valid()) return;
     TLocked m(mask);
@@ -549,7 +587,8 @@ void TCustomDIBX::SaveToFile(const std::string& name) {
         TDIBSurface own(d.v.Width, d.v.Height, d.v.BitCount);
         if (auto* dx = dynamic_cast<TDIBX*>(this)) own.Palette = dx->DIB()->Palette;
         const int64_t n = std::min<int64_t>(own.Pitch(), std::abs(static_cast<int64_t>(d.v.Pitch)));
-        for (int32_t y = 0; y < d.v.Height; ++y) std::memcpy(own.ScanLine(y), d.v.Row(y), static_cast<size_t>(n));
+        for (int32_t y = 0; y < d.v.Height; ++y)
+            std::memcpy(own.ScanLine(y), d.v.Row(y), static_cast<size_t>(n));
         out.ConvertFrom(own);
     }
     TFileStream f(name, fmCreate);
@@ -562,9 +601,13 @@ void TCustomDIBX::Clear() {
 }
 
 void TCustomDIBX::ReleaseSurface() {}
-void TCustomDIBX::GetPalette(uint32_t* entries) { GetPaletteEntries(entries, 0, 256); }
+void TCustomDIBX::GetPalette(uint32_t* entries) {
+    GetPaletteEntries(entries, 0, 256);
+}
 void TCustomDIBX::GetPaletteEntries(uint32_t*, int32_t, int32_t) {}
-void TCustomDIBX::SetPalette(const uint32_t* entries) { SetPaletteEntries(entries, 0, 256); }
+void TCustomDIBX::SetPalette(const uint32_t* entries) {
+    SetPaletteEntries(entries, 0, 256);
+}
 void TCustomDIBX::SetPaletteEntries(const uint32_t*, int32_t, int32_t) {}
 
 void TCustomDIBX::StretchToDC(const TPixelView& dc, TRect dest, TRect src) {
@@ -587,7 +630,8 @@ void TCustomDIBX::StretchToDC(const TPixelView& dc, TRect dest, TRect src) {
         const int32_t sy = src.Top + static_cast<int32_t>((Y - static_cast<int64_t>(dest.Top)) * sh / dh);
         if (sameFormat && dw == sw) {
             std::memcpy(dc.Row(Y) + static_cast<ptrdiff_t>(area.Left) * bpp,
-                        s.v.Row(sy) + static_cast<ptrdiff_t>(xs[0]) * bpp, static_cast<size_t>(area.Width()) * bpp);
+                        s.v.Row(sy) + static_cast<ptrdiff_t>(xs[0]) * bpp,
+                        static_cast<size_t>(area.Width()) * bpp);
             continue;
         }
         for (int32_t X = area.Left; X < area.Right; ++X) {
@@ -612,10 +656,10 @@ void TCustomDIBX::StretchToDC(const TPixelView& dc, TRect dest, TRect src) {
 void TCustomDIBX::Dormant() {}
 
 TRect TCustomDIBX::RotatedBounds(int32_t x, int32_t y, int32_t pivotX, int32_t pivotY, bool flipH, bool flipV,
-                                 int32_t pictureWidth, int32_t pictureHeight, int32_t zoomX, int32_t zoomY, TRect src,
-                                 int32_t angle) {
-    return px::RotatedBounds(x, y, pivotX, pivotY, flipH, flipV, pictureWidth, pictureHeight, zoomX, zoomY, src,
-                             angle);
+                                 int32_t pictureWidth, int32_t pictureHeight, int32_t zoomX, int32_t zoomY,
+                                 TRect src, int32_t angle) {
+    return px::RotatedBounds(x, y, pivotX, pivotY, flipH, flipV, pictureWidth, pictureHeight, zoomX, zoomY,
+                             src, angle);
 }
 
 // ---- TDIBX ---------------------------------------------------------------------------------------------
@@ -634,7 +678,9 @@ TDIBX::~TDIBX() {
     if (!FBorrowed) delete FDIB;
 }
 
-int32_t TDIBX::BitCount() { return FDIB->LogicalBitCount(); }
+int32_t TDIBX::BitCount() {
+    return FDIB->LogicalBitCount();
+}
 
 void TDIBX::SetBitCount(int32_t bits) {
     if (bits != 1 && bits != 4 && bits != 8 && bits != 15 && bits != 16 && bits != 24) bits = 32;
@@ -651,14 +697,30 @@ TChannelLayout SurfaceLayout(int32_t bits) {
 
 } // namespace
 
-uint32_t TDIBX::RedMask() { return SurfaceLayout(BitCount()).RMask; }
-uint32_t TDIBX::GreenMask() { return SurfaceLayout(BitCount()).GMask; }
-uint32_t TDIBX::BlueMask() { return SurfaceLayout(BitCount()).BMask; }
-int32_t TDIBX::BlueShift() { return SurfaceLayout(BitCount()).BShift; }
-int32_t TDIBX::GreenShift() { return SurfaceLayout(BitCount()).GShift; }
-int32_t TDIBX::RedShift() { return SurfaceLayout(BitCount()).RShift; }
-int32_t TDIBX::Pitch() { return FDIB->Pitch(); }
-int32_t TDIBX::StorageBitCount() { return FDIB->BitCount(); }
+uint32_t TDIBX::RedMask() {
+    return SurfaceLayout(BitCount()).RMask;
+}
+uint32_t TDIBX::GreenMask() {
+    return SurfaceLayout(BitCount()).GMask;
+}
+uint32_t TDIBX::BlueMask() {
+    return SurfaceLayout(BitCount()).BMask;
+}
+int32_t TDIBX::BlueShift() {
+    return SurfaceLayout(BitCount()).BShift;
+}
+int32_t TDIBX::GreenShift() {
+    return SurfaceLayout(BitCount()).GShift;
+}
+int32_t TDIBX::RedShift() {
+    return SurfaceLayout(BitCount()).RShift;
+}
+int32_t TDIBX::Pitch() {
+    return FDIB->Pitch();
+}
+int32_t TDIBX::StorageBitCount() {
+    return FDIB->BitCount();
+}
 
 uint32_t TDIBX::GetPixel(int32_t x, int32_t y) {
     if (x < 0 || y < 0 || x >= FWidth || y >= FHeight) return 0;
@@ -709,8 +771,12 @@ void TDIBX::Clear() {
     FHeight = 0;
 }
 
-void TDIBX::GetPalette(uint32_t* entries) { GetPaletteEntries(entries, 0, 256); }
-void TDIBX::SetPalette(const uint32_t* entries) { SetPaletteEntries(entries, 0, 256); }
+void TDIBX::GetPalette(uint32_t* entries) {
+    GetPaletteEntries(entries, 0, 256);
+}
+void TDIBX::SetPalette(const uint32_t* entries) {
+    SetPaletteEntries(entries, 0, 256);
+}
 
 void TDIBX::GetPaletteEntries(uint32_t* entries, int32_t first, int32_t count) {
     if (!entries || first < 0 || count <= 0) return;
@@ -724,14 +790,30 @@ void TDIBX::SetPaletteEntries(const uint32_t* entries, int32_t first, int32_t co
 
 // ---- TDIBXWave -----------------------------------------------------------------------------------------
 
-int32_t TDIBXWave::BitCount() { return FTarget ? FTarget->BitCount() : 0; }
-uint32_t TDIBXWave::RedMask() { return FTarget ? FTarget->RedMask() : 0; }
-uint32_t TDIBXWave::GreenMask() { return FTarget ? FTarget->GreenMask() : 0; }
-uint32_t TDIBXWave::BlueMask() { return FTarget ? FTarget->BlueMask() : 0; }
-int32_t TDIBXWave::BlueShift() { return FTarget ? FTarget->BlueShift() : 0; }
-int32_t TDIBXWave::GreenShift() { return FTarget ? FTarget->GreenShift() : 0; }
-int32_t TDIBXWave::RedShift() { return FTarget ? FTarget->RedShift() : 0; }
-int32_t TDIBXWave::StorageBitCount() { return FTarget ? FTarget->StorageBitCount() : 0; }
+int32_t TDIBXWave::BitCount() {
+    return FTarget ? FTarget->BitCount() : 0;
+}
+uint32_t TDIBXWave::RedMask() {
+    return FTarget ? FTarget->RedMask() : 0;
+}
+uint32_t TDIBXWave::GreenMask() {
+    return FTarget ? FTarget->GreenMask() : 0;
+}
+uint32_t TDIBXWave::BlueMask() {
+    return FTarget ? FTarget->BlueMask() : 0;
+}
+int32_t TDIBXWave::BlueShift() {
+    return FTarget ? FTarget->BlueShift() : 0;
+}
+int32_t TDIBXWave::GreenShift() {
+    return FTarget ? FTarget->GreenShift() : 0;
+}
+int32_t TDIBXWave::RedShift() {
+    return FTarget ? FTarget->RedShift() : 0;
+}
+int32_t TDIBXWave::StorageBitCount() {
+    return FTarget ? FTarget->StorageBitCount() : 0;
+}
 int32_t TDIBXWave::ColorToPixel(int32_t colour) {
     if (colour < 0) return -1;
     return FTarget ? FTarget->ColorToPixel(colour) : colour;
@@ -817,7 +899,9 @@ template <class Fn> void TDIBXWave::ForwardBand(TRect dest, Fn fn) {
     });
 }
 
-void TDIBXWave::Fill(uint32_t value) { FillRect(Bounds(OriginX, OriginY, FWidth, FHeight), value); }
+void TDIBXWave::Fill(uint32_t value) {
+    FillRect(Bounds(OriginX, OriginY, FWidth, FHeight), value);
+}
 
 void TDIBXWave::FillRect(TRect r, uint32_t value) {
     ForwardRect(r, [&](TRect c) { FTarget->FillRect(c, value); });
@@ -834,16 +918,17 @@ void TDIBXWave::FillRectSub(TRect r, uint32_t value) {
 
 void TDIBXWave::Draw(int32_t x, int32_t y, bool flipV, bool flipH, bool transparent, TRect src,
                      TCustomDIBX* source) {
-    ForwardAt(x, y, flipV, src,
-              [&](int32_t X, int32_t Y, TRect s) { FTarget->Draw(X, Y, flipV, flipH, transparent, s, source); });
+    ForwardAt(x, y, flipV, src, [&](int32_t X, int32_t Y, TRect s) {
+        FTarget->Draw(X, Y, flipV, flipH, transparent, s, source);
+    });
 }
 void TDIBXWave::DrawMask(int32_t x, int32_t y, TCustomDIBX* mask, bool flipV, bool flipH, TRect src,
                          TCustomDIBX* source) {
     ForwardAt(x, y, flipV, src,
               [&](int32_t X, int32_t Y, TRect s) { FTarget->DrawMask(X, Y, mask, flipV, flipH, s, source); });
 }
-void TDIBXWave::DrawAlpha(int32_t x, int32_t y, int32_t alpha, bool flipV, bool flipH, bool transparent, TRect src,
-                          TCustomDIBX* source) {
+void TDIBXWave::DrawAlpha(int32_t x, int32_t y, int32_t alpha, bool flipV, bool flipH, bool transparent,
+                          TRect src, TCustomDIBX* source) {
     ForwardAt(x, y, flipV, src, [&](int32_t X, int32_t Y, TRect s) {
         FTarget->DrawAlpha(X, Y, alpha, flipV, flipH, transparent, s, source);
     });
@@ -865,8 +950,8 @@ void TDIBXWave::DrawMaskAdd(int32_t x, int32_t y, int32_t level, TCustomDIBX* ma
         FTarget->DrawMaskAdd(X, Y, level, mask, flipV, flipH, s, source);
     });
 }
-void TDIBXWave::DrawPalette4(int32_t x, int32_t y, const uint32_t* palette, int32_t blend, bool flipV, bool flipH,
-                             int32_t threshold, TRect src, TCustomDIBX* source) {
+void TDIBXWave::DrawPalette4(int32_t x, int32_t y, const uint32_t* palette, int32_t blend, bool flipV,
+                             bool flipH, int32_t threshold, TRect src, TCustomDIBX* source) {
     ForwardAt(x, y, flipV, src, [&](int32_t X, int32_t Y, TRect s) {
         FTarget->DrawPalette4(X, Y, palette, blend, flipV, flipH, threshold, s, source);
     });
@@ -877,8 +962,8 @@ void TDIBXWave::DrawPalette8Add(int32_t x, int32_t y, const uint32_t* palette, i
         FTarget->DrawPalette8Add(X, Y, palette, level, flipV, flipH, threshold, s, source);
     });
 }
-void TDIBXWave::FillMask(int32_t x, int32_t y, int32_t alpha, uint32_t colour, bool flipV, bool flipH, TRect src,
-                         TCustomDIBX* mask) {
+void TDIBXWave::FillMask(int32_t x, int32_t y, int32_t alpha, uint32_t colour, bool flipV, bool flipH,
+                         TRect src, TCustomDIBX* mask) {
     ForwardAt(x, y, flipV, src, [&](int32_t X, int32_t Y, TRect s) {
         FTarget->FillMask(X, Y, alpha, colour, flipV, flipH, s, mask);
     });
@@ -890,18 +975,18 @@ void TDIBXWave::DrawRotate(int32_t cx, int32_t cy, int32_t blend, bool flipV, bo
     if (zoomX <= 0 || zoomY <= 0) return;
     const TRect box = px::RotatedBounds(cx, cy, pivotX, pivotY, false, false, 0, 0, zoomX, zoomY, src, angle);
     ForwardBand(box, [&](int32_t off) {
-        FTarget->DrawRotate(cx + off, cy, blend, flipV, flipH, transparent, angle, pivotY, pivotX, src, source, zoomY,
-                            zoomX);
+        FTarget->DrawRotate(cx + off, cy, blend, flipV, flipH, transparent, angle, pivotY, pivotX, src,
+                            source, zoomY, zoomX);
     });
 }
-void TDIBXWave::DrawRotateMask(int32_t cx, int32_t cy, int32_t blend, bool flipV, bool flipH, TCustomDIBX* mask,
-                               int32_t angle, int32_t pivotY, int32_t pivotX, TRect src, TCustomDIBX* source,
-                               int32_t zoomY, int32_t zoomX) {
+void TDIBXWave::DrawRotateMask(int32_t cx, int32_t cy, int32_t blend, bool flipV, bool flipH,
+                               TCustomDIBX* mask, int32_t angle, int32_t pivotY, int32_t pivotX, TRect src,
+                               TCustomDIBX* source, int32_t zoomY, int32_t zoomX) {
     if (zoomX <= 0 || zoomY <= 0) return;
     const TRect box = px::RotatedBounds(cx, cy, pivotX, pivotY, false, false, 0, 0, zoomX, zoomY, src, angle);
     ForwardBand(box, [&](int32_t off) {
-        FTarget->DrawRotateMask(cx + off, cy, blend, flipV, flipH, mask, angle, pivotY, pivotX, src, source, zoomY,
-                                zoomX);
+        FTarget->DrawRotateMask(cx + off, cy, blend, flipV, flipH, mask, angle, pivotY, pivotX, src, source,
+                                zoomY, zoomX);
     });
 }
 void TDIBXWave::StretchDrawAlpha(TRect dest, TCustomDIBX* source, int32_t alpha, bool flipV, bool flipH,
@@ -910,8 +995,8 @@ void TDIBXWave::StretchDrawAlpha(TRect dest, TCustomDIBX* source, int32_t alpha,
         FTarget->StretchDrawAlpha(OffsetRect(dest, off, 0), source, alpha, flipV, flipH, transparent, src);
     });
 }
-void TDIBXWave::StretchDrawMaskAlpha(TRect dest, TCustomDIBX* source, int32_t alpha, TCustomDIBX* mask, bool flipV,
-                                     bool flipH, TRect src) {
+void TDIBXWave::StretchDrawMaskAlpha(TRect dest, TCustomDIBX* source, int32_t alpha, TCustomDIBX* mask,
+                                     bool flipV, bool flipH, TRect src) {
     ForwardBand(dest, [&](int32_t off) {
         FTarget->StretchDrawMaskAlpha(OffsetRect(dest, off, 0), source, alpha, mask, flipV, flipH, src);
     });
@@ -922,8 +1007,8 @@ void TDIBXWave::StretchDrawAdd(TRect dest, TCustomDIBX* source, int32_t level, b
         FTarget->StretchDrawAdd(OffsetRect(dest, off, 0), source, level, flipV, flipH, transparent, src);
     });
 }
-void TDIBXWave::StretchDrawMaskAdd(TRect dest, TCustomDIBX* source, int32_t level, TCustomDIBX* mask, bool flipV,
-                                   bool flipH, TRect src) {
+void TDIBXWave::StretchDrawMaskAdd(TRect dest, TCustomDIBX* source, int32_t level, TCustomDIBX* mask,
+                                   bool flipV, bool flipH, TRect src) {
     ForwardBand(dest, [&](int32_t off) {
         FTarget->StretchDrawMaskAdd(OffsetRect(dest, off, 0), source, level, mask, flipV, flipH, src);
     });
@@ -931,11 +1016,12 @@ void TDIBXWave::StretchDrawMaskAdd(TRect dest, TCustomDIBX* source, int32_t leve
 void TDIBXWave::StretchDrawPalette(TRect dest, TCustomDIBX* source, const uint32_t* palette, int32_t level,
                                    bool flipV, bool flipH, int32_t threshold, TRect src) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->StretchDrawPalette(OffsetRect(dest, off, 0), source, palette, level, flipV, flipH, threshold, src);
+        FTarget->StretchDrawPalette(OffsetRect(dest, off, 0), source, palette, level, flipV, flipH, threshold,
+                                    src);
     });
 }
-void TDIBXWave::DrawGlyph(int32_t x, int32_t y, int32_t sub, int32_t alpha, bool flipV, bool flipH, uint32_t colour,
-                          TRect src, TCustomDIBX* source) {
+void TDIBXWave::DrawGlyph(int32_t x, int32_t y, int32_t sub, int32_t alpha, bool flipV, bool flipH,
+                          uint32_t colour, TRect src, TCustomDIBX* source) {
     if (sub <= 0) return;
     ForwardBand(Bounds(x, y, src.Width() / sub, src.Height() / sub), [&](int32_t off) {
         FTarget->DrawGlyph(x + off, y, sub, alpha, flipV, flipH, colour, src, source);
@@ -948,8 +1034,8 @@ void TDIBXWave::DrawGlyph3(int32_t x, int32_t y, int32_t sub, int32_t blend, boo
         FTarget->DrawGlyph3(x + off, y, sub, blend, flipV, flipH, colours, src, source);
     });
 }
-void TDIBXWave::TileDraw(TRect dest, int32_t gapX, int32_t originY, int32_t originX, bool transparent, TRect src,
-                         TCustomDIBX* source, int32_t gapY) {
+void TDIBXWave::TileDraw(TRect dest, int32_t gapX, int32_t originY, int32_t originX, bool transparent,
+                         TRect src, TCustomDIBX* source, int32_t gapY) {
     ForwardBand(dest, [&](int32_t off) {
         FTarget->TileDraw(OffsetRect(dest, off, 0), gapX, originY, originX, transparent, src, source, gapY);
     });
@@ -957,12 +1043,12 @@ void TDIBXWave::TileDraw(TRect dest, int32_t gapX, int32_t originY, int32_t orig
 void TDIBXWave::TileDrawAlpha(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t alpha,
                               bool transparent, TRect src, TCustomDIBX* source, int32_t gapY) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileDrawAlpha(OffsetRect(dest, off, 0), gapX, originY, originX, alpha, transparent, src, source,
-                               gapY);
+        FTarget->TileDrawAlpha(OffsetRect(dest, off, 0), gapX, originY, originX, alpha, transparent, src,
+                               source, gapY);
     });
 }
-void TDIBXWave::TileDrawAdd(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t level, TRect src,
-                            TCustomDIBX* source, int32_t gapY) {
+void TDIBXWave::TileDrawAdd(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t level,
+                            TRect src, TCustomDIBX* source, int32_t gapY) {
     ForwardBand(dest, [&](int32_t off) {
         FTarget->TileDrawAdd(OffsetRect(dest, off, 0), gapX, originY, originX, level, src, source, gapY);
     });
@@ -976,49 +1062,55 @@ void TDIBXWave::TileDrawMask(TRect dest, int32_t gapX, int32_t originY, int32_t 
 void TDIBXWave::TileDrawMaskAlpha(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t alpha,
                                   TCustomDIBX* mask, TRect src, TCustomDIBX* source, int32_t gapY) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileDrawMaskAlpha(OffsetRect(dest, off, 0), gapX, originY, originX, alpha, mask, src, source, gapY);
+        FTarget->TileDrawMaskAlpha(OffsetRect(dest, off, 0), gapX, originY, originX, alpha, mask, src, source,
+                                   gapY);
     });
 }
 void TDIBXWave::TileDrawMaskAdd(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t level,
                                 TCustomDIBX* mask, TRect src, TCustomDIBX* source, int32_t gapY) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileDrawMaskAdd(OffsetRect(dest, off, 0), gapX, originY, originX, level, mask, src, source, gapY);
+        FTarget->TileDrawMaskAdd(OffsetRect(dest, off, 0), gapX, originY, originX, level, mask, src, source,
+                                 gapY);
     });
 }
 void TDIBXWave::TileStretchDraw(TRect dest, int32_t distX, int32_t originY, int32_t originX, int32_t blend,
                                 bool flipV, bool flipH, bool transparent, TRect src, TCustomDIBX* source,
                                 int32_t zoomY, int32_t zoomX, int32_t distY) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileStretchDraw(OffsetRect(dest, off, 0), distX, originY, originX, blend, flipV, flipH, transparent,
-                                 src, source, zoomY, zoomX, distY);
+        FTarget->TileStretchDraw(OffsetRect(dest, off, 0), distX, originY, originX, blend, flipV, flipH,
+                                 transparent, src, source, zoomY, zoomX, distY);
     });
 }
-void TDIBXWave::TileStretchDrawMask(TRect dest, int32_t distX, int32_t originY, int32_t originX, int32_t blend,
-                                    bool flipV, bool flipH, TCustomDIBX* mask, TRect src, TCustomDIBX* source,
-                                    int32_t zoomY, int32_t zoomX, int32_t distY) {
+void TDIBXWave::TileStretchDrawMask(TRect dest, int32_t distX, int32_t originY, int32_t originX,
+                                    int32_t blend, bool flipV, bool flipH, TCustomDIBX* mask, TRect src,
+                                    TCustomDIBX* source, int32_t zoomY, int32_t zoomX, int32_t distY) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileStretchDrawMask(OffsetRect(dest, off, 0), distX, originY, originX, blend, flipV, flipH, mask, src,
-                                     source, zoomY, zoomX, distY);
+        FTarget->TileStretchDrawMask(OffsetRect(dest, off, 0), distX, originY, originX, blend, flipV, flipH,
+                                     mask, src, source, zoomY, zoomX, distY);
     });
 }
 void TDIBXWave::FramePattern(TRect r, int32_t width, int32_t originY, int32_t originX, TCustomDIBX* source) {
-    ForwardBand(r, [&](int32_t off) { FTarget->FramePattern(OffsetRect(r, off, 0), width, originY, originX, source); });
+    ForwardBand(r, [&](int32_t off) {
+        FTarget->FramePattern(OffsetRect(r, off, 0), width, originY, originX, source);
+    });
 }
 void TDIBXWave::TileZoom(TRect dest, int32_t zoomX, int32_t blend, bool flipV, bool flipH, bool transparent,
                          int32_t originY, int32_t originX, TCustomDIBX* source, int32_t zoomY) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileZoom(OffsetRect(dest, off, 0), zoomX, blend, flipV, flipH, transparent, originY, originX, source,
-                          zoomY);
+        FTarget->TileZoom(OffsetRect(dest, off, 0), zoomX, blend, flipV, flipH, transparent, originY, originX,
+                          source, zoomY);
     });
 }
-void TDIBXWave::TileZoomMask(TRect dest, int32_t zoomX, int32_t blend, TCustomDIBX* mask, bool flipV, bool flipH,
-                             int32_t originY, int32_t originX, TCustomDIBX* source, int32_t zoomY) {
+void TDIBXWave::TileZoomMask(TRect dest, int32_t zoomX, int32_t blend, TCustomDIBX* mask, bool flipV,
+                             bool flipH, int32_t originY, int32_t originX, TCustomDIBX* source,
+                             int32_t zoomY) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileZoomMask(OffsetRect(dest, off, 0), zoomX, blend, mask, flipV, flipH, originY, originX, source,
-                              zoomY);
+        FTarget->TileZoomMask(OffsetRect(dest, off, 0), zoomX, blend, mask, flipV, flipH, originY, originX,
+                              source, zoomY);
     });
 }
-void TDIBXWave::TileFill(TRect dest, TCustomDIBX* source, bool flipV, bool flipH, int32_t originY, int32_t originX) {
+void TDIBXWave::TileFill(TRect dest, TCustomDIBX* source, bool flipV, bool flipH, int32_t originY,
+                         int32_t originX) {
     ForwardBand(dest, [&](int32_t off) {
         FTarget->TileFill(OffsetRect(dest, off, 0), source, flipV, flipH, originY, originX);
     });

@@ -74,8 +74,8 @@ public:
                       TCustomDIBX* source);
     virtual void DrawMask(int32_t x, int32_t y, TCustomDIBX* mask, bool flipV, bool flipH, TRect src,
                           TCustomDIBX* source);
-    virtual void DrawAlpha(int32_t x, int32_t y, int32_t alpha, bool flipV, bool flipH, bool transparent, TRect src,
-                           TCustomDIBX* source);
+    virtual void DrawAlpha(int32_t x, int32_t y, int32_t alpha, bool flipV, bool flipH, bool transparent,
+                           TRect src, TCustomDIBX* source);
     virtual void DrawMaskAlpha(int32_t x, int32_t y, int32_t alpha, TCustomDIBX* mask, bool flipV, bool flipH,
                                TRect src, TCustomDIBX* source);
     virtual void DrawAdd(int32_t x, int32_t y, int32_t level, bool flipV, bool flipH, TRect src,
@@ -85,27 +85,27 @@ public:
     virtual void DrawRotate(int32_t cx, int32_t cy, int32_t blend, bool flipV, bool flipH, bool transparent,
                             int32_t angle, int32_t pivotY, int32_t pivotX, TRect src, TCustomDIBX* source,
                             int32_t zoomY, int32_t zoomX);
-    virtual void DrawRotateMask(int32_t cx, int32_t cy, int32_t blend, bool flipV, bool flipH, TCustomDIBX* mask,
-                                int32_t angle, int32_t pivotY, int32_t pivotX, TRect src, TCustomDIBX* source,
-                                int32_t zoomY, int32_t zoomX);
+    virtual void DrawRotateMask(int32_t cx, int32_t cy, int32_t blend, bool flipV, bool flipH,
+                                TCustomDIBX* mask, int32_t angle, int32_t pivotY, int32_t pivotX, TRect src,
+                                TCustomDIBX* source, int32_t zoomY, int32_t zoomX);
     virtual void StretchDrawAlpha(TRect dest, TCustomDIBX* source, int32_t alpha, bool flipV, bool flipH,
                                   bool transparent, TRect src);
     virtual void StretchDrawMaskAlpha(TRect dest, TCustomDIBX* source, int32_t alpha, TCustomDIBX* mask,
                                       bool flipV, bool flipH, TRect src);
     virtual void StretchDrawAdd(TRect dest, TCustomDIBX* source, int32_t level, bool flipV, bool flipH,
                                 bool transparent, TRect src);
-    virtual void StretchDrawMaskAdd(TRect dest, TCustomDIBX* source, int32_t level, TCustomDIBX* mask, bool flipV,
-                                    bool flipH, TRect src);
+    virtual void StretchDrawMaskAdd(TRect dest, TCustomDIBX* source, int32_t level, TCustomDIBX* mask,
+                                    bool flipV, bool flipH, TRect src);
     virtual void DrawGlyph(int32_t x, int32_t y, int32_t sub, int32_t alpha, bool flipV, bool flipH,
                            uint32_t colour, TRect src, TCustomDIBX* source);
     virtual void DrawGlyph3(int32_t x, int32_t y, int32_t sub, int32_t blend, bool flipV, bool flipH,
                             const std::array<uint32_t, 3>& colours, TRect src, TCustomDIBX* source);
-    virtual void TileDraw(TRect dest, int32_t gapX, int32_t originY, int32_t originX, bool transparent, TRect src,
-                          TCustomDIBX* source, int32_t gapY);
+    virtual void TileDraw(TRect dest, int32_t gapX, int32_t originY, int32_t originX, bool transparent,
+                          TRect src, TCustomDIBX* source, int32_t gapY);
     virtual void TileDrawAlpha(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t alpha,
                                bool transparent, TRect src, TCustomDIBX* source, int32_t gapY);
-    virtual void TileDrawAdd(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t level, TRect src,
-                             TCustomDIBX* source, int32_t gapY);
+    virtual void TileDrawAdd(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t level,
+                             TRect src, TCustomDIBX* source, int32_t gapY);
     virtual void TileDrawMask(TRect dest, int32_t gapX, int32_t originY, int32_t originX, TCustomDIBX* mask,
                               TRect src, TCustomDIBX* source, int32_t gapY);
     virtual void TileDrawMaskAlpha(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t alpha,
@@ -115,22 +115,24 @@ public:
     virtual void TileStretchDraw(TRect dest, int32_t distX, int32_t originY, int32_t originX, int32_t blend,
                                  bool flipV, bool flipH, bool transparent, TRect src, TCustomDIBX* source,
                                  int32_t zoomY, int32_t zoomX, int32_t distY);
-    virtual void TileStretchDrawMask(TRect dest, int32_t distX, int32_t originY, int32_t originX, int32_t blend,
-                                     bool flipV, bool flipH, TCustomDIBX* mask, TRect src, TCustomDIBX* source,
-                                     int32_t zoomY, int32_t zoomX, int32_t distY);
+    virtual void TileStretchDrawMask(TRect dest, int32_t distX, int32_t originY, int32_t originX,
+                                     int32_t blend, bool flipV, bool flipH, TCustomDIBX* mask, TRect src,
+                                     TCustomDIBX* source, int32_t zoomY, int32_t zoomX, int32_t distY);
     virtual void FramePattern(TRect r, int32_t width, int32_t originY, int32_t originX, TCustomDIBX* source);
     // Palettes are arrays of native values: 16 entries for the 4-bit draw, 256 for the 8-bit ones.
-    virtual void DrawPalette4(int32_t x, int32_t y, const uint32_t* palette, int32_t blend, bool flipV, bool flipH,
-                              int32_t threshold, TRect src, TCustomDIBX* source);
+    virtual void DrawPalette4(int32_t x, int32_t y, const uint32_t* palette, int32_t blend, bool flipV,
+                              bool flipH, int32_t threshold, TRect src, TCustomDIBX* source);
     virtual void DrawPalette8Add(int32_t x, int32_t y, const uint32_t* palette, int32_t level, bool flipV,
                                  bool flipH, int32_t threshold, TRect src, TCustomDIBX* source);
     virtual void StretchDrawPalette(TRect dest, TCustomDIBX* source, const uint32_t* palette, int32_t level,
                                     bool flipV, bool flipH, int32_t threshold, TRect src);
     virtual void TileZoom(TRect dest, int32_t zoomX, int32_t blend, bool flipV, bool flipH, bool transparent,
                           int32_t originY, int32_t originX, TCustomDIBX* source, int32_t zoomY);
-    virtual void TileZoomMask(TRect dest, int32_t zoomX, int32_t blend, TCustomDIBX* mask, bool flipV, bool flipH,
-                              int32_t originY, int32_t originX, TCustomDIBX* source, int32_t zoomY);
-    virtual void TileFill(TRect dest, TCustomDIBX* source, bool flipV, bool flipH, int32_t originY, int32_t originX);
+    virtual void TileZoomMask(TRect dest, int32_t zoomX, int32_t blend, TCustomDIBX* mask, bool flipV,
+                              bool flipH, int32_t originY, int32_t originX, TCustomDIBX* source,
+                              int32_t zoomY);
+    virtual void TileFill(TRect dest, TCustomDIBX* source, bool flipV, bool flipH, int32_t originY,
+                          int32_t originX);
 
     // Loads a ".bmp" file by its player path; other files and missing ones leave the surface as it was.
     virtual bool LoadFromFile(const std::string& name);
@@ -146,8 +148,8 @@ public:
     virtual void GetPaletteEntries(uint32_t* entries, int32_t first, int32_t count);
     virtual void SetPalette(const uint32_t* entries);
     virtual void SetPaletteEntries(const uint32_t* entries, int32_t first, int32_t count);
-    virtual void FillMask(int32_t x, int32_t y, int32_t alpha, uint32_t colour, bool flipV, bool flipH, TRect src,
-                          TCustomDIBX* mask);
+    virtual void FillMask(int32_t x, int32_t y, int32_t alpha, uint32_t colour, bool flipV, bool flipH,
+                          TRect src, TCustomDIBX* mask);
     // Copies the pixels of src to dest of a device buffer (any direct-colour format), stretching.
     virtual void StretchToDC(const TPixelView& dc, TRect dest, TRect src);
     virtual void Dormant();
@@ -157,18 +159,18 @@ public:
     TRect GetClipRect() { return ClipRect.Right != 0 ? ClipRect : BoundsRect(); }
     void SetClipRect(const TRect& r) { ClipRect = r; }
     static TRect RotatedBounds(int32_t x, int32_t y, int32_t pivotX, int32_t pivotY, bool flipH, bool flipV,
-                               int32_t pictureWidth, int32_t pictureHeight, int32_t zoomX, int32_t zoomY, TRect src,
-                               int32_t angle);
+                               int32_t pictureWidth, int32_t pictureHeight, int32_t zoomX, int32_t zoomY,
+                               TRect src, int32_t angle);
 
 protected:
-    // The locked pixels (invalid when there are none) and the clip within the bounds.
-    TPixelView LockView();
+    // The clip within the bounds.
     TRect DrawClip();
-    template <class Fn> void TileGeneric(TRect dest, int32_t gapX, int32_t originY, int32_t originX, TRect src,
-                                         int32_t gapY, Fn piece);
-    void TileStretchGeneric(TRect dest, int32_t distX, int32_t originY, int32_t originX, int32_t blend, bool flipV,
-                            bool flipH, bool transparent, TRect src, TCustomDIBX* source, int32_t zoomY,
-                            int32_t zoomX, int32_t distY, TCustomDIBX* mask);
+    template <class Fn>
+    void TileGeneric(TRect dest, int32_t gapX, int32_t originY, int32_t originX, TRect src, int32_t gapY,
+                     Fn piece);
+    void TileStretchGeneric(TRect dest, int32_t distX, int32_t originY, int32_t originX, int32_t blend,
+                            bool flipV, bool flipH, bool transparent, TRect src, TCustomDIBX* source,
+                            int32_t zoomY, int32_t zoomX, int32_t distY, TCustomDIBX* mask);
 };
 
 class TDIBX : public TCustomDIBX {
@@ -247,24 +249,24 @@ public:
                   TCustomDIBX* source) override;
     void DrawAlpha(int32_t x, int32_t y, int32_t alpha, bool flipV, bool flipH, bool transparent, TRect src,
                    TCustomDIBX* source) override;
-    void DrawMaskAlpha(int32_t x, int32_t y, int32_t alpha, TCustomDIBX* mask, bool flipV, bool flipH, TRect src,
-                       TCustomDIBX* source) override;
+    void DrawMaskAlpha(int32_t x, int32_t y, int32_t alpha, TCustomDIBX* mask, bool flipV, bool flipH,
+                       TRect src, TCustomDIBX* source) override;
     void DrawAdd(int32_t x, int32_t y, int32_t level, bool flipV, bool flipH, TRect src,
                  TCustomDIBX* source) override;
-    void DrawMaskAdd(int32_t x, int32_t y, int32_t level, TCustomDIBX* mask, bool flipV, bool flipH, TRect src,
-                     TCustomDIBX* source) override;
-    void DrawRotate(int32_t cx, int32_t cy, int32_t blend, bool flipV, bool flipH, bool transparent, int32_t angle,
-                    int32_t pivotY, int32_t pivotX, TRect src, TCustomDIBX* source, int32_t zoomY,
-                    int32_t zoomX) override;
+    void DrawMaskAdd(int32_t x, int32_t y, int32_t level, TCustomDIBX* mask, bool flipV, bool flipH,
+                     TRect src, TCustomDIBX* source) override;
+    void DrawRotate(int32_t cx, int32_t cy, int32_t blend, bool flipV, bool flipH, bool transparent,
+                    int32_t angle, int32_t pivotY, int32_t pivotX, TRect src, TCustomDIBX* source,
+                    int32_t zoomY, int32_t zoomX) override;
     void DrawRotateMask(int32_t cx, int32_t cy, int32_t blend, bool flipV, bool flipH, TCustomDIBX* mask,
-                        int32_t angle, int32_t pivotY, int32_t pivotX, TRect src, TCustomDIBX* source, int32_t zoomY,
-                        int32_t zoomX) override;
-    void StretchDrawAlpha(TRect dest, TCustomDIBX* source, int32_t alpha, bool flipV, bool flipH, bool transparent,
-                          TRect src) override;
+                        int32_t angle, int32_t pivotY, int32_t pivotX, TRect src, TCustomDIBX* source,
+                        int32_t zoomY, int32_t zoomX) override;
+    void StretchDrawAlpha(TRect dest, TCustomDIBX* source, int32_t alpha, bool flipV, bool flipH,
+                          bool transparent, TRect src) override;
     void StretchDrawMaskAlpha(TRect dest, TCustomDIBX* source, int32_t alpha, TCustomDIBX* mask, bool flipV,
                               bool flipH, TRect src) override;
-    void StretchDrawAdd(TRect dest, TCustomDIBX* source, int32_t level, bool flipV, bool flipH, bool transparent,
-                        TRect src) override;
+    void StretchDrawAdd(TRect dest, TCustomDIBX* source, int32_t level, bool flipV, bool flipH,
+                        bool transparent, TRect src) override;
     void StretchDrawMaskAdd(TRect dest, TCustomDIBX* source, int32_t level, TCustomDIBX* mask, bool flipV,
                             bool flipH, TRect src) override;
     void DrawGlyph(int32_t x, int32_t y, int32_t sub, int32_t alpha, bool flipV, bool flipH, uint32_t colour,
@@ -273,29 +275,29 @@ public:
                     const std::array<uint32_t, 3>& colours, TRect src, TCustomDIBX* source) override;
     void TileDraw(TRect dest, int32_t gapX, int32_t originY, int32_t originX, bool transparent, TRect src,
                   TCustomDIBX* source, int32_t gapY) override;
-    void TileDrawAlpha(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t alpha, bool transparent,
-                       TRect src, TCustomDIBX* source, int32_t gapY) override;
+    void TileDrawAlpha(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t alpha,
+                       bool transparent, TRect src, TCustomDIBX* source, int32_t gapY) override;
     void TileDrawAdd(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t level, TRect src,
                      TCustomDIBX* source, int32_t gapY) override;
-    void TileDrawMask(TRect dest, int32_t gapX, int32_t originY, int32_t originX, TCustomDIBX* mask, TRect src,
-                      TCustomDIBX* source, int32_t gapY) override;
+    void TileDrawMask(TRect dest, int32_t gapX, int32_t originY, int32_t originX, TCustomDIBX* mask,
+                      TRect src, TCustomDIBX* source, int32_t gapY) override;
     void TileDrawMaskAlpha(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t alpha,
                            TCustomDIBX* mask, TRect src, TCustomDIBX* source, int32_t gapY) override;
     void TileDrawMaskAdd(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t level,
                          TCustomDIBX* mask, TRect src, TCustomDIBX* source, int32_t gapY) override;
-    void TileStretchDraw(TRect dest, int32_t distX, int32_t originY, int32_t originX, int32_t blend, bool flipV,
-                         bool flipH, bool transparent, TRect src, TCustomDIBX* source, int32_t zoomY, int32_t zoomX,
-                         int32_t distY) override;
-    void TileStretchDrawMask(TRect dest, int32_t distX, int32_t originY, int32_t originX, int32_t blend, bool flipV,
-                             bool flipH, TCustomDIBX* mask, TRect src, TCustomDIBX* source, int32_t zoomY,
-                             int32_t zoomX, int32_t distY) override;
+    void TileStretchDraw(TRect dest, int32_t distX, int32_t originY, int32_t originX, int32_t blend,
+                         bool flipV, bool flipH, bool transparent, TRect src, TCustomDIBX* source,
+                         int32_t zoomY, int32_t zoomX, int32_t distY) override;
+    void TileStretchDrawMask(TRect dest, int32_t distX, int32_t originY, int32_t originX, int32_t blend,
+                             bool flipV, bool flipH, TCustomDIBX* mask, TRect src, TCustomDIBX* source,
+                             int32_t zoomY, int32_t zoomX, int32_t distY) override;
     void FramePattern(TRect r, int32_t width, int32_t originY, int32_t originX, TCustomDIBX* source) override;
     void DrawPalette4(int32_t x, int32_t y, const uint32_t* palette, int32_t blend, bool flipV, bool flipH,
                       int32_t threshold, TRect src, TCustomDIBX* source) override;
     void DrawPalette8Add(int32_t x, int32_t y, const uint32_t* palette, int32_t level, bool flipV, bool flipH,
                          int32_t threshold, TRect src, TCustomDIBX* source) override;
-    void StretchDrawPalette(TRect dest, TCustomDIBX* source, const uint32_t* palette, int32_t level, bool flipV,
-                            bool flipH, int32_t threshold, TRect src) override;
+    void StretchDrawPalette(TRect dest, TCustomDIBX* source, const uint32_t* palette, int32_t level,
+                            bool flipV, bool flipH, int32_t threshold, TRect src) override;
     void TileZoom(TRect dest, int32_t zoomX, int32_t blend, bool flipV, bool flipH, bool transparent,
                   int32_t originY, int32_t originX, TCustomDIBX* source, int32_t zoomY) override;
     void TileZoomMask(TRect dest, int32_t zoomX, int32_t blend, TCustomDIBX* mask, bool flipV, bool flipH,

@@ -16,9 +16,13 @@ namespace vobe {
 
 namespace {
 
-[[noreturn]] void Fail(const char* utf8) { throw EVobeError(SJ(utf8)); }
+[[noreturn]] void Fail(const char* utf8) {
+    throw EVobeError(SJ(utf8));
+}
 
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t U16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 uint32_t U32(const uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
@@ -90,7 +94,9 @@ void DecodeRle(const std::vector<uint8_t>& data, int32_t bits, TDIBSurface& pic)
             const size_t padded = (bytes + 1) & ~size_t{1};
             if (pos + bytes > data.size()) Fail(BmpTruncated);
             for (uint32_t i = 0; i < b; ++i)
-                put(bits == 8 ? data[pos + i] : (i & 1) ? (data[pos + i / 2] & 0x0F) : (data[pos + i / 2] >> 4));
+                put(bits == 8 ? data[pos + i]
+                    : (i & 1) ? (data[pos + i / 2] & 0x0F)
+                              : (data[pos + i / 2] >> 4));
             pos = std::min(data.size(), pos + padded);
         }
     }
@@ -276,7 +282,9 @@ bool DecodePng(TPngCtx* ctx) {
                  nullptr, nullptr);
     // Decoded bytes the compressed data can hold at most (deflate expands at most about 1032 times).
     const int64_t px = static_cast<int64_t>(ctx->width) * ctx->height;
-    const int64_t rawRow = (static_cast<int64_t>(ctx->width) * png_get_channels(ctx->png, ctx->info) * ctx->bitDepth + 7) / 8 + 1;
+    const int64_t rawRow =
+        (static_cast<int64_t>(ctx->width) * png_get_channels(ctx->png, ctx->info) * ctx->bitDepth + 7) / 8 +
+        1;
     if (px > MaxLoadPixels || rawRow * ctx->height > ctx->streamBytes * 1100 + (int64_t{1} << 20)) {
         ctx->tooLarge = true;
         return false;
@@ -305,7 +313,8 @@ bool DecodePng(TPngCtx* ctx) {
     png_set_strip_16(ctx->png);
     png_set_packing(ctx->png);
     if (ctx->colorType == PNG_COLOR_TYPE_GRAY && ctx->bitDepth < 8) png_set_expand_gray_1_2_4_to_8(ctx->png);
-    if (ctx->colorType == PNG_COLOR_TYPE_RGB || ctx->colorType == PNG_COLOR_TYPE_RGB_ALPHA) png_set_bgr(ctx->png);
+    if (ctx->colorType == PNG_COLOR_TYPE_RGB || ctx->colorType == PNG_COLOR_TYPE_RGB_ALPHA)
+        png_set_bgr(ctx->png);
     png_set_interlace_handling(ctx->png);
     png_read_update_info(ctx->png, ctx->info);
     ctx->rowBytes = png_get_rowbytes(ctx->png, ctx->info);

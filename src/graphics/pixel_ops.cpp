@@ -26,20 +26,27 @@ int BytesOf(int32_t bits) {
 }
 
 // Targets of the run-time operations.
-bool Drawable(const TPixelView& d) { return d.Valid() && BytesOf(d.BitCount) > 0; }
+bool Drawable(const TPixelView& d) {
+    return d.Valid() && BytesOf(d.BitCount) > 0;
+}
 
-bool SameFormat(const TPixelView& d, const TPixelView& s) { return s.Valid() && s.BitCount == d.BitCount; }
+bool SameFormat(const TPixelView& d, const TPixelView& s) {
+    return s.Valid() && s.BitCount == d.BitCount;
+}
 
 bool MaskCovers(const TPixelView& m, int32_t w, int32_t h) {
     return m.Valid() && m.BitCount == 8 && m.Width >= w && m.Height >= h;
 }
 
-uint32_t Clamp255(int32_t v) { return v < 0 ? 0 : v > 255 ? 255 : static_cast<uint32_t>(v); }
+uint32_t Clamp255(int32_t v) {
+    return v < 0 ? 0 : v > 255 ? 255 : static_cast<uint32_t>(v);
+}
 
 enum TRowOp { roCopy, roAlpha, roAdd, roMask, roMaskAlpha, roMaskAdd };
 
 template <class F>
-void RefRow(TRowOp op, uint8_t* d, const uint8_t* s, const uint8_t* m, int step, int n, uint32_t a, int64_t key) {
+void RefRow(TRowOp op, uint8_t* d, const uint8_t* s, const uint8_t* m, int step, int n, uint32_t a,
+            int64_t key) {
     switch (op) {
     case roCopy: pxref::CopyKey<F>(d, s, step, n, key); break;
     case roAlpha: pxref::Alpha<F>(d, s, step, n, a, key); break;
@@ -56,8 +63,8 @@ void RefRow(TRowOp op, uint8_t* d, const uint8_t* s, const uint8_t* m, int step,
 }
 
 // One row of a blend; the packed kernels take the rows read forwards.
-void ApplyRow(int32_t bits, TRowOp op, uint8_t* d, const uint8_t* s, const uint8_t* m, int step, int n, uint32_t a,
-              int64_t key) {
+void ApplyRow(int32_t bits, TRowOp op, uint8_t* d, const uint8_t* s, const uint8_t* m, int step, int n,
+              uint32_t a, int64_t key) {
     if (n <= 0) return;
     if (step == 1) {
         if (const TRowKernels* k = RowKernels(bits)) {
@@ -90,8 +97,8 @@ struct TPlan {
 // Clipping with mirroring. The source rectangle is first cut to the source's bounds (a rectangle reaching
 // outside the source reads nothing there), then the destination to the clip: an overhang on the left
 // drops source columns from the left, or from the right when mirrored.
-bool PlanBlit(const TRect& clip, int32_t x, int32_t y, TRect S, bool flipH, bool flipV, int32_t sw, int32_t sh,
-              TPlan& p) {
+bool PlanBlit(const TRect& clip, int32_t x, int32_t y, TRect S, bool flipH, bool flipV, int32_t sw,
+              int32_t sh, TPlan& p) {
     int64_t X = x, Y = y;
     int64_t sl = S.Left, st = S.Top, sr = S.Right, sb = S.Bottom;
     if (sl < 0) {
@@ -152,8 +159,8 @@ bool PlanBlit(const TRect& clip, int32_t x, int32_t y, TRect S, bool flipH, bool
     return true;
 }
 
-void BlitRows(const TPixelView& d, const TPixelView& s, const TPixelView* m, const TPlan& p, TRowOp op, uint32_t a,
-              int64_t key) {
+void BlitRows(const TPixelView& d, const TPixelView& s, const TPixelView* m, const TPlan& p, TRowOp op,
+              uint32_t a, int64_t key) {
     const int bpp = BytesOf(d.BitCount);
     for (int32_t r = 0; r < p.h; ++r) {
         const int32_t sy = p.sy + r * p.syStep;
@@ -253,10 +260,12 @@ struct TGather {
         ++n;
     }
     // A whole row of samples at once, every one inside the source.
-    template <int B> void Row(const TPixelView& s, const TPixelView* m, const int32_t* xs, int32_t count, int32_t y) {
+    template <int B>
+    void Row(const TPixelView& s, const TPixelView* m, const int32_t* xs, int32_t count, int32_t y) {
         const uint8_t* sr = s.Row(y);
         uint8_t* g = src.data();
-        for (int32_t i = 0; i < count; ++i) std::memcpy(g + static_cast<size_t>(i) * B, sr + static_cast<ptrdiff_t>(xs[i]) * B, B);
+        for (int32_t i = 0; i < count; ++i)
+            std::memcpy(g + static_cast<size_t>(i) * B, sr + static_cast<ptrdiff_t>(xs[i]) * B, B);
         if (m) {
             const uint8_t* mr = m->Row(y);
             for (int32_t i = 0; i < count; ++i) mask[i] = mr[xs[i]];
@@ -265,8 +274,8 @@ struct TGather {
     }
     void Flush(const TPixelView& d, int32_t dx, int32_t dy, TRowOp op, uint32_t a, int64_t key) {
         if (n == 0) return;
-        ApplyRow(d.BitCount, op, d.Row(dy) + static_cast<ptrdiff_t>(dx) * bpp, src.data(), mask.data(), 1, n, a,
-                 key);
+        ApplyRow(d.BitCount, op, d.Row(dy) + static_cast<ptrdiff_t>(dx) * bpp, src.data(), mask.data(), 1, n,
+                 a, key);
         n = 0;
     }
 };
@@ -315,7 +324,8 @@ template <class F> static void FillRowRef(int op, uint8_t* p, int n, uint32_t v,
     if (op == 2) pxref::FillSub<F>(p, n, v);
 }
 
-static void FillBlend(const TPixelView& d, const TRect& clip, TRect r, uint32_t value, uint32_t alpha, int op) {
+static void FillBlend(const TPixelView& d, const TRect& clip, TRect r, uint32_t value, uint32_t alpha,
+                      int op) {
     if (!Drawable(d) || !ClipFill(clip, r)) return;
     const int bpp = BytesOf(d.BitCount);
     const TRowKernels* k = RowKernels(d.BitCount);
@@ -348,18 +358,18 @@ void FillRectSub(const TPixelView& d, const TRect& clip, TRect r, uint32_t value
 
 // ---- positioned copies and blends ------------------------------------------------------------------
 
-void Draw(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, bool flipV, bool flipH, bool transparent,
-          TRect src, const TPixelView& s, int64_t key) {
+void Draw(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, bool flipV, bool flipH,
+          bool transparent, TRect src, const TPixelView& s, int64_t key) {
     Blit(d, clip, x, y, flipV, flipH, src, s, nullptr, roCopy, 0, transparent ? key : -1);
 }
 
-void DrawMask(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, const TPixelView& mask, bool flipV,
-              bool flipH, TRect src, const TPixelView& s) {
+void DrawMask(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, const TPixelView& mask,
+              bool flipV, bool flipH, TRect src, const TPixelView& s) {
     Blit(d, clip, x, y, flipV, flipH, src, s, &mask, roMask, 0, -1);
 }
 
-void DrawAlpha(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, int32_t alpha, bool flipV, bool flipH,
-               bool transparent, TRect src, const TPixelView& s, int64_t key) {
+void DrawAlpha(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, int32_t alpha, bool flipV,
+               bool flipH, bool transparent, TRect src, const TPixelView& s, int64_t key) {
     const uint32_t a = Clamp255(alpha);
     if (a == 0) return;
     Blit(d, clip, x, y, flipV, flipH, src, s, nullptr, roAlpha, a, transparent ? key : -1);
@@ -372,8 +382,8 @@ void DrawMaskAlpha(const TPixelView& d, const TRect& clip, int32_t x, int32_t y,
     Blit(d, clip, x, y, flipV, flipH, src, s, &mask, roMaskAlpha, a, -1);
 }
 
-void DrawAdd(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, int32_t level, bool flipV, bool flipH,
-             TRect src, const TPixelView& s, int64_t key) {
+void DrawAdd(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, int32_t level, bool flipV,
+             bool flipH, TRect src, const TPixelView& s, int64_t key) {
     const uint32_t l = Clamp255(level);
     if (l == 0) return;
     Blit(d, clip, x, y, flipV, flipH, src, s, nullptr, roAdd, l, key);
@@ -514,14 +524,18 @@ void StretchDraw(TStretchKind kind, const TPixelView& d, const TRect& clip, TRec
     if (masked && (!mask || !MaskCovers(*mask, s.Width, s.Height))) return;
     const uint32_t a = Clamp255(value);
     if (a == 0) return;
-    const TRowOp op = kind == skAlpha ? roAlpha : kind == skMaskAlpha ? roMaskAlpha : kind == skAdd ? roAdd : roMaskAdd;
+    const TRowOp op = kind == skAlpha       ? roAlpha
+                      : kind == skMaskAlpha ? roMaskAlpha
+                      : kind == skAdd       ? roAdd
+                                            : roMaskAdd;
     const int64_t k = (!masked && transparent) ? key : -1;
     std::vector<int32_t> xs, ys;
     int32_t dx0, dy0;
-    if (!PlanStretchAxis(dest.Left, dest.Right, src.Left, src.Right, clip.Left, clip.Right, flipH, s.Width, dx0, xs))
+    if (!PlanStretchAxis(dest.Left, dest.Right, src.Left, src.Right, clip.Left, clip.Right, flipH, s.Width,
+                         dx0, xs))
         return;
-    if (!PlanStretchAxis(dest.Top, dest.Bottom, src.Top, src.Bottom, clip.Top, clip.Bottom, flipV, s.Height, dy0,
-                         ys))
+    if (!PlanStretchAxis(dest.Top, dest.Bottom, src.Top, src.Bottom, clip.Top, clip.Bottom, flipV, s.Height,
+                         dy0, ys))
         return;
     TGather g;
     g.Begin(BytesOf(d.BitCount), static_cast<int32_t>(xs.size()));
@@ -590,15 +604,16 @@ void DrawGlyph(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, int
             const int32_t X = p.dx + i, Y = p.dy + r;
             uint32_t dv = ReadPixel(d, X, Y);
             WritePixel(d, X, Y, f.Per(colour, dv, [&](uint32_t sc, uint32_t dc, uint32_t M, int) {
-                           uint32_t o = (sc * c + dc * (nn > c ? nn - c : 0)) >> 4;
-                           return o > M ? M : o;
-                       }));
+                uint32_t o = (sc * c + dc * (nn > c ? nn - c : 0)) >> 4;
+                return o > M ? M : o;
+            }));
         }
     }
 }
 
 void DrawGlyph3(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, int32_t sub, int32_t blend,
-                bool flipV, bool flipH, const std::array<uint32_t, 3>& colours, TRect src, const TPixelView& s4) {
+                bool flipV, bool flipH, const std::array<uint32_t, 3>& colours, TRect src,
+                const TPixelView& s4) {
     if (blend <= 0 || !Drawable(d) || !s4.Valid() || s4.BitCount != 4) return;
     TPlan p;
     if (!PlanCells(clip, x, y, sub, src, s4, flipH, flipV, p)) return;
@@ -624,11 +639,11 @@ void DrawGlyph3(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, in
             const uint64_t div = nn * 256;
             uint32_t dv = ReadPixel(d, X, Y);
             WritePixel(d, X, Y, f.Per(0, dv, [&](uint32_t, uint32_t dc, uint32_t M, int c) {
-                           uint64_t sum = 0;
-                           for (int k = 0; k < 3; ++k) sum += cnt[k + 1] * a * f.Ch(colours[k], c);
-                           uint64_t o = additive ? (sum + dc * div) / div : (sum + dc * (div - inked)) / div;
-                           return static_cast<uint32_t>(o > M ? M : o);
-                       }));
+                uint64_t sum = 0;
+                for (int k = 0; k < 3; ++k) sum += cnt[k + 1] * a * f.Ch(colours[k], c);
+                uint64_t o = additive ? (sum + dc * div) / div : (sum + dc * (div - inked)) / div;
+                return static_cast<uint32_t>(o > M ? M : o);
+            }));
         }
     }
 }
@@ -636,8 +651,8 @@ void DrawGlyph3(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, in
 // ---- palette draws -------------------------------------------------------------------------------------
 
 void DrawPalette4(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, const uint32_t* palette,
-                  int32_t paletteCount, int32_t blend, bool flipV, bool flipH, TRect src, const TPixelView& s4,
-                  int64_t key) {
+                  int32_t paletteCount, int32_t blend, bool flipV, bool flipH, TRect src,
+                  const TPixelView& s4, int64_t key) {
     if (blend <= 0 || !palette || !Drawable(d) || !s4.Valid() || s4.BitCount != 4) return;
     TPlan p;
     if (!PlanBlit(clip, x, y, src, flipH, flipV, s4.Width, s4.Height, p)) return;
@@ -648,7 +663,8 @@ void DrawPalette4(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, 
         const int32_t sy = p.sy + r * p.syStep;
         for (int32_t i = 0; i < p.w; ++i) {
             const uint32_t idx = ReadPixel(s4, p.sx + i * p.sxStep, sy);
-            if ((key >= 0 && idx == static_cast<uint32_t>(key)) || static_cast<int32_t>(idx) >= paletteCount) continue;
+            if ((key >= 0 && idx == static_cast<uint32_t>(key)) || static_cast<int32_t>(idx) >= paletteCount)
+                continue;
             const uint32_t c = palette[idx];
             const int32_t X = p.dx + i, Y = p.dy + r;
             const uint32_t dv = ReadPixel(d, X, Y);
@@ -658,15 +674,15 @@ void DrawPalette4(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, 
                 if (((c ^ dv) & f.keyMask) == 0) continue;
                 const uint32_t al = static_cast<uint32_t>(blend);
                 WritePixel(d, X, Y, f.Per(c, dv, [&](uint32_t sc, uint32_t dc, uint32_t, int) {
-                               return (al * sc + (255 - al) * dc) >> 8;
-                           }));
+                    return (al * sc + (255 - al) * dc) >> 8;
+                }));
             } else {
                 const uint32_t all = f.Mask(0) | f.Mask(1) | f.Mask(2);
                 if ((c & all) == 0 || (dv & all) == all) continue;
                 WritePixel(d, X, Y, f.Per(c, dv, [&](uint32_t sc, uint32_t dc, uint32_t M, int) {
-                               uint32_t o = dc + ((level * sc) >> 8);
-                               return o > M ? M : o;
-                           }));
+                    uint32_t o = dc + ((level * sc) >> 8);
+                    return o > M ? M : o;
+                }));
             }
         }
     }
@@ -677,9 +693,9 @@ namespace {
 void AddPaletteColour(const TFmt& f, const TPixelView& d, int32_t X, int32_t Y, uint32_t c, uint32_t level) {
     const uint32_t dv = ReadPixel(d, X, Y);
     WritePixel(d, X, Y, f.Per(c, dv, [&](uint32_t sc, uint32_t dc, uint32_t M, int) {
-                   uint32_t o = dc + ((level * sc) >> 8);
-                   return o > M ? M : o;
-               }));
+        uint32_t o = dc + ((level * sc) >> 8);
+        return o > M ? M : o;
+    }));
 }
 
 } // namespace
@@ -709,10 +725,11 @@ void StretchDrawPalette(const TPixelView& d, const TRect& clip, TRect dest, cons
     if (l == 0 || !palette || !Drawable(d) || !s8.Valid() || s8.BitCount != 8) return;
     std::vector<int32_t> xs, ys;
     int32_t dx0, dy0;
-    if (!PlanStretchAxis(dest.Left, dest.Right, src.Left, src.Right, clip.Left, clip.Right, flipH, s8.Width, dx0, xs))
+    if (!PlanStretchAxis(dest.Left, dest.Right, src.Left, src.Right, clip.Left, clip.Right, flipH, s8.Width,
+                         dx0, xs))
         return;
-    if (!PlanStretchAxis(dest.Top, dest.Bottom, src.Top, src.Bottom, clip.Top, clip.Bottom, flipV, s8.Height, dy0,
-                         ys))
+    if (!PlanStretchAxis(dest.Top, dest.Bottom, src.Top, src.Bottom, clip.Top, clip.Bottom, flipV, s8.Height,
+                         dy0, ys))
         return;
     const TFmt f(d.BitCount);
     for (size_t j = 0; j < ys.size(); ++j) {
@@ -722,7 +739,8 @@ void StretchDrawPalette(const TPixelView& d, const TRect& clip, TRect dest, cons
             if (xs[i] < 0) continue;
             const int32_t idx = sr[xs[i]];
             if (idx < threshold || idx >= paletteCount) continue;
-            AddPaletteColour(f, d, dx0 + static_cast<int32_t>(i), dy0 + static_cast<int32_t>(j), palette[idx], l);
+            AddPaletteColour(f, d, dx0 + static_cast<int32_t>(i), dy0 + static_cast<int32_t>(j), palette[idx],
+                             l);
         }
     }
 }
@@ -736,8 +754,8 @@ int32_t WrapOrigin(int32_t o, int32_t w) {
 }
 
 void TileZoom(const TPixelView& d, const TRect& clip, TRect dest, int32_t zoomX, int32_t blend, bool flipV,
-              bool flipH, bool transparent, int32_t originY, int32_t originX, const TPixelView& s, int64_t key,
-              int32_t zoomY, const TPixelView* mask) {
+              bool flipH, bool transparent, int32_t originY, int32_t originX, const TPixelView& s,
+              int64_t key, int32_t zoomY, const TPixelView* mask) {
     if (zoomX <= 0 || zoomY <= 0 || !Drawable(d) || !SameFormat(d, s)) return;
     if (mask && !MaskCovers(*mask, s.Width, s.Height)) return;
     TRowOp op;
@@ -753,13 +771,15 @@ void TileZoom(const TPixelView& d, const TRect& clip, TRect dest, int32_t zoomX,
     const int64_t startY = static_cast<int64_t>(WrapOrigin(originY, s.Height)) << 16;
     std::vector<int32_t> xs(static_cast<size_t>(area.Width()));
     for (int32_t X = area.Left; X < area.Right; ++X) {
-        int32_t sx = static_cast<int32_t>(((startX + (X - static_cast<int64_t>(dest.Left)) * stepX) % w16) >> 16);
+        int32_t sx =
+            static_cast<int32_t>(((startX + (X - static_cast<int64_t>(dest.Left)) * stepX) % w16) >> 16);
         xs[X - area.Left] = flipH ? s.Width - 1 - sx : sx;
     }
     TGather g;
     g.Begin(BytesOf(d.BitCount), area.Width());
     for (int32_t Y = area.Top; Y < area.Bottom; ++Y) {
-        int32_t sy = static_cast<int32_t>(((startY + (Y - static_cast<int64_t>(dest.Top)) * stepY) % h16) >> 16);
+        int32_t sy =
+            static_cast<int32_t>(((startY + (Y - static_cast<int64_t>(dest.Top)) * stepY) % h16) >> 16);
         if (flipV) sy = s.Height - 1 - sy;
         for (int32_t sx : xs) g.Put(s, mask, sx, sy);
         g.Flush(d, area.Left, Y, op, a, k);

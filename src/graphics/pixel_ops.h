@@ -21,16 +21,16 @@ void FillRectAlpha(const TPixelView& d, const TRect& clip, TRect r, uint32_t val
 void FillRectAdd(const TPixelView& d, const TRect& clip, TRect r, uint32_t value);
 void FillRectSub(const TPixelView& d, const TRect& clip, TRect r, uint32_t value);
 
-void Draw(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, bool flipV, bool flipH, bool transparent,
-          TRect src, const TPixelView& s, int64_t key);
-void DrawMask(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, const TPixelView& mask, bool flipV,
-              bool flipH, TRect src, const TPixelView& s);
-void DrawAlpha(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, int32_t alpha, bool flipV, bool flipH,
-               bool transparent, TRect src, const TPixelView& s, int64_t key);
+void Draw(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, bool flipV, bool flipH,
+          bool transparent, TRect src, const TPixelView& s, int64_t key);
+void DrawMask(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, const TPixelView& mask,
+              bool flipV, bool flipH, TRect src, const TPixelView& s);
+void DrawAlpha(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, int32_t alpha, bool flipV,
+               bool flipH, bool transparent, TRect src, const TPixelView& s, int64_t key);
 void DrawMaskAlpha(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, int32_t alpha,
                    const TPixelView& mask, bool flipV, bool flipH, TRect src, const TPixelView& s);
-void DrawAdd(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, int32_t level, bool flipV, bool flipH,
-             TRect src, const TPixelView& s, int64_t key);
+void DrawAdd(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, int32_t level, bool flipV,
+             bool flipH, TRect src, const TPixelView& s, int64_t key);
 void DrawMaskAdd(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, int32_t level,
                  const TPixelView& mask, bool flipV, bool flipH, TRect src, const TPixelView& s);
 void FillMask(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, int32_t alpha, uint32_t colour,
@@ -53,11 +53,12 @@ void StretchDraw(TStretchKind kind, const TPixelView& d, const TRect& clip, TRec
 void DrawGlyph(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, int32_t sub, int32_t alpha,
                bool flipV, bool flipH, uint32_t colour, TRect src, const TPixelView& s1);
 void DrawGlyph3(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, int32_t sub, int32_t blend,
-                bool flipV, bool flipH, const std::array<uint32_t, 3>& colours, TRect src, const TPixelView& s4);
+                bool flipV, bool flipH, const std::array<uint32_t, 3>& colours, TRect src,
+                const TPixelView& s4);
 
 void DrawPalette4(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, const uint32_t* palette,
-                  int32_t paletteCount, int32_t blend, bool flipV, bool flipH, TRect src, const TPixelView& s4,
-                  int64_t key);
+                  int32_t paletteCount, int32_t blend, bool flipV, bool flipH, TRect src,
+                  const TPixelView& s4, int64_t key);
 void DrawPalette8Add(const TPixelView& d, const TRect& clip, int32_t x, int32_t y, const uint32_t* palette,
                      int32_t paletteCount, int32_t level, bool flipV, bool flipH, TRect src,
                      const TPixelView& s8, int64_t key);
@@ -70,8 +71,8 @@ int32_t WrapOrigin(int32_t o, int32_t w);
 
 // mask null: the transparent flag and key decide.
 void TileZoom(const TPixelView& d, const TRect& clip, TRect dest, int32_t zoomX, int32_t blend, bool flipV,
-              bool flipH, bool transparent, int32_t originY, int32_t originX, const TPixelView& s, int64_t key,
-              int32_t zoomY, const TPixelView* mask);
+              bool flipH, bool transparent, int32_t originY, int32_t originX, const TPixelView& s,
+              int64_t key, int32_t zoomY, const TPixelView* mask);
 void TileFill(const TPixelView& d, const TRect& clip, TRect dest, const TPixelView& s, bool flipV, bool flipH,
               int32_t originY, int32_t originX);
 

@@ -44,7 +44,9 @@ struct F24 {
     static constexpr int NCh = 3;
     static constexpr uint32_t Mask[3] = {0x0000FF, 0x00FF00, 0xFF0000};
     static constexpr int Shift[3] = {0, 8, 16};
-    static uint32_t Load(const uint8_t* p) { return p[2] | (p[1] << 8) | (static_cast<uint32_t>(p[0]) << 16); }
+    static uint32_t Load(const uint8_t* p) {
+        return p[2] | (p[1] << 8) | (static_cast<uint32_t>(p[0]) << 16);
+    }
     static void Store(uint8_t* p, uint32_t v) {
         p[0] = static_cast<uint8_t>(v >> 16);
         p[1] = static_cast<uint8_t>(v >> 8);
@@ -101,7 +103,8 @@ template <class F> void Alpha(uint8_t* d, const uint8_t* s, int step, int n, uin
     for (int i = 0; i < n; ++i, d += F::Bytes, s += ss) {
         uint32_t sv = F::Load(s), dv = F::Load(d);
         if (((sv ^ dv) & F::KeyMask) == 0 || IsKey(sv, F::KeyMask, key)) continue;
-        F::Store(d, PerChannel<F>(sv, dv, [&](uint32_t a, uint32_t b, uint32_t) { return (alpha * a + ia * b) >> 8; }));
+        F::Store(d, PerChannel<F>(
+                        sv, dv, [&](uint32_t a, uint32_t b, uint32_t) { return (alpha * a + ia * b) >> 8; }));
     }
 }
 
@@ -136,8 +139,9 @@ template <class F> void Mask(uint8_t* d, const uint8_t* s, const uint8_t* m, int
             F::Store(d, sv);
             continue;
         }
-        F::Store(d, PerChannel<F>(sv, F::Load(d),
-                                  [&](uint32_t a, uint32_t b, uint32_t) { return ((255 - mv) * b + mv * a) >> 8; }));
+        F::Store(d, PerChannel<F>(sv, F::Load(d), [&](uint32_t a, uint32_t b, uint32_t) {
+                     return ((255 - mv) * b + mv * a) >> 8;
+                 }));
     }
 }
 
@@ -147,8 +151,9 @@ void MaskAlpha(uint8_t* d, const uint8_t* s, const uint8_t* m, int step, int n, 
     for (int i = 0; i < n; ++i, d += F::Bytes, s += ss, m += step) {
         if (*m == 0) continue;
         uint32_t b = (alpha * *m) >> 8;
-        F::Store(d, PerChannel<F>(F::Load(s), F::Load(d),
-                                  [&](uint32_t sc, uint32_t dc, uint32_t) { return ((255 - b) * dc + b * sc) >> 8; }));
+        F::Store(d, PerChannel<F>(F::Load(s), F::Load(d), [&](uint32_t sc, uint32_t dc, uint32_t) {
+                     return ((255 - b) * dc + b * sc) >> 8;
+                 }));
     }
 }
 
@@ -170,7 +175,8 @@ template <class F> void FillAlpha(uint8_t* d, int n, uint32_t v, uint32_t alpha)
     for (int i = 0; i < n; ++i, d += F::Bytes) {
         uint32_t dv = F::Load(d);
         if (((dv ^ v) & F::KeyMask) == 0) continue;
-        F::Store(d, PerChannel<F>(v, dv, [&](uint32_t a, uint32_t b, uint32_t) { return (alpha * a + ia * b) >> 8; }));
+        F::Store(d, PerChannel<F>(
+                        v, dv, [&](uint32_t a, uint32_t b, uint32_t) { return (alpha * a + ia * b) >> 8; }));
     }
 }
 
@@ -184,15 +190,18 @@ template <class F> void FillAdd(uint8_t* d, int n, uint32_t v) {
 
 template <class F> void FillSub(uint8_t* d, int n, uint32_t v) {
     for (int i = 0; i < n; ++i, d += F::Bytes)
-        F::Store(d, PerChannel<F>(v, F::Load(d), [](uint32_t a, uint32_t b, uint32_t) { return b > a ? b - a : 0; }));
+        F::Store(d, PerChannel<F>(v, F::Load(d),
+                                  [](uint32_t a, uint32_t b, uint32_t) { return b > a ? b - a : 0; }));
 }
 
-template <class F> void FillMask(uint8_t* d, const uint8_t* m, int step, int n, uint32_t colour, uint32_t alpha) {
+template <class F>
+void FillMask(uint8_t* d, const uint8_t* m, int step, int n, uint32_t colour, uint32_t alpha) {
     for (int i = 0; i < n; ++i, d += F::Bytes, m += step) {
         if (*m == 0) continue;
         uint32_t r = (alpha * *m) >> 8;
-        F::Store(d, PerChannel<F>(colour, F::Load(d),
-                                  [&](uint32_t c, uint32_t dc, uint32_t) { return ((255 - r) * dc + r * c) >> 8; }));
+        F::Store(d, PerChannel<F>(colour, F::Load(d), [&](uint32_t c, uint32_t dc, uint32_t) {
+                     return ((255 - r) * dc + r * c) >> 8;
+                 }));
     }
 }
 

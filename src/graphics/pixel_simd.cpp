@@ -38,9 +38,9 @@ template <class F> void FillMask(uint8_t* d, const uint8_t* m, int n, uint32_t c
     pxref::FillMask<F>(d, m, 1, n, c, a);
 }
 template <class F> constexpr TRowKernels Make() {
-    return TRowKernels{pxref::Fill<F>,      CopyKey<F>,         Alpha<F>,         Add<F>,
-                       Mask<F>,             MaskAlpha<F>,       MaskAdd<F>,       pxref::FillAlpha<F>,
-                       pxref::FillAdd<F>,   pxref::FillSub<F>,  FillMask<F>};
+    return TRowKernels{pxref::Fill<F>,    CopyKey<F>,        Alpha<F>,   Add<F>,
+                       Mask<F>,           MaskAlpha<F>,      MaskAdd<F>, pxref::FillAlpha<F>,
+                       pxref::FillAdd<F>, pxref::FillSub<F>, FillMask<F>};
 }
 const TRowKernels K15 = Make<pxref::F15>();
 const TRowKernels K16 = Make<pxref::F16>();
@@ -53,9 +53,11 @@ namespace sse2 {
 #define VW 16
 #define ADDS_U8(a, b) ((vu32)_mm_adds_epu8((__m128i)(a), (__m128i)(b)))
 #define SUBS_U8(a, b) ((vu32)_mm_subs_epu8((__m128i)(a), (__m128i)(b)))
-#define WIDEN_8_16(p) _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128())
-#define WIDEN_8_32(p)                                                                                          \
-    _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(Load32(p)), _mm_setzero_si128()), _mm_setzero_si128())
+#define WIDEN_8_16(p)                                                                                        \
+    _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128())
+#define WIDEN_8_32(p)                                                                                        \
+    _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(Load32(p)), _mm_setzero_si128()),                 \
+                       _mm_setzero_si128())
 static inline int Load32(const uint8_t* p) {
     int v;
     std::memcpy(&v, p, 4);
@@ -110,8 +112,12 @@ std::atomic<int> Current{Best};
 
 } // namespace
 
-TSimdLevel BestSimdLevel() { return Best; }
-TSimdLevel GetSimdLevel() { return static_cast<TSimdLevel>(Current.load(std::memory_order_relaxed)); }
+TSimdLevel BestSimdLevel() {
+    return Best;
+}
+TSimdLevel GetSimdLevel() {
+    return static_cast<TSimdLevel>(Current.load(std::memory_order_relaxed));
+}
 
 TSimdLevel SetSimdLevel(TSimdLevel level) {
     if (level > Best) level = Best;
@@ -133,6 +139,8 @@ const TRowKernels* RowKernelsAt(TSimdLevel level, int32_t bitCount) {
     return Ref[idx];
 }
 
-const TRowKernels* RowKernels(int32_t bitCount) { return RowKernelsAt(GetSimdLevel(), bitCount); }
+const TRowKernels* RowKernels(int32_t bitCount) {
+    return RowKernelsAt(GetSimdLevel(), bitCount);
+}
 
 } // namespace vobe

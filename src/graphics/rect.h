@@ -6,6 +6,8 @@
 
 namespace vobe {
 
-inline bool IsRectEmpty(const TRect& r) { return r.IsEmpty(); }
+inline bool IsRectEmpty(const TRect& r) {
+    return r.IsEmpty();
+}
 
 } // namespace vobe

@@ -27,7 +27,7 @@ TEST(DIBSurface, SizesFormatsAndLimits) {
 
 TEST(DIBSurface, PixelsOfEveryFormatAndColours) {
     TDIBSurface s24(2, 1, 24);
-    s24.SetPixel(1, 0, 0x00112233); // Windows order: red 0x33
+    s24.SetPixel(1, 0, 0x00112233);      // Windows order: red 0x33
     EXPECT_EQ(s24.ScanLine(0)[3], 0x11); // stored blue, green, red
     EXPECT_EQ(s24.ScanLine(0)[5], 0x33);
     EXPECT_EQ(s24.PixelToColor(s24.GetPixel(1, 0)), 0x00112233u);
@@ -79,7 +79,7 @@ TEST(DIBSurface, DrawAlphaPerFormat) {
     TDIBSurface s24(1, 1, 24), d24(1, 1, 24);
     s24.SetPixel(0, 0, 0xFFFFFF);
     d24.DrawAlpha(0, 0, 254, -1, TRect{0, 0, 1, 1}, s24);
-    EXPECT_EQ(d24.GetPixel(0, 0), 0xFEFEFEu); // 254 x 255 / 255
+    EXPECT_EQ(d24.GetPixel(0, 0), 0xFEFEFEu);             // 254 x 255 / 255
     d24.DrawAlpha(0, 0, 300, -1, TRect{0, 0, 1, 1}, s24); // above 254: a keyed copy
     EXPECT_EQ(d24.GetPixel(0, 0), 0xFFFFFFu);
     // Palette bitmaps dither: level 128 / 16 = 8 copies where the matrix cell is 8 or less.

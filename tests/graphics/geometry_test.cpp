@@ -212,8 +212,8 @@ TEST(Tiling, TileStretchDrawRepeatsScaledCopies) {
     s->Fill(0x101010);
     auto d = MakeSurface(10, 2, 32);
     // Period 3 x 2 = 6 source pixels... distance 3 at zoom 512: copies 4 wide every 6 pixels.
-    d->TileStretchDraw(TRect{0, 0, 10, 2}, 3, 0, 0, 256 + 255, false, false, false, TRect{0, 0, 2, 1}, s.get(),
-                       512, 512, 3);
+    d->TileStretchDraw(TRect{0, 0, 10, 2}, 3, 0, 0, 256 + 255, false, false, false, TRect{0, 0, 2, 1},
+                       s.get(), 512, 512, 3);
     const uint32_t on = 0x0F0F0F;
     const uint32_t row[10] = {on, on, on, on, 0, 0, on, on, on, on};
     for (int32_t X = 0; X < 10; ++X) EXPECT_EQ(d->GetPixel(X, 0), row[X]) << X;

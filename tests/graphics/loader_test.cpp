@@ -261,7 +261,8 @@ TEST(PngLoader, PalettesGreysAndTransparentColours) {
     EXPECT_EQ(partial.Mask()->GetPixel(1, 0), 128u);
     EXPECT_EQ(partial.Mask()->GetPixel(2, 0), 255u);
 
-    TPngSpec pal2{5, 1, PNG_COLOR_TYPE_PALETTE, 2, {0x1B, 0x00}, {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {3, 3, 3}}};
+    TPngSpec pal2{
+        5, 1, PNG_COLOR_TYPE_PALETTE, 2, {0x1B, 0x00}, {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {3, 3, 3}}};
     TDIBSurface packed = LoadPng(MakePng(pal2), t);
     EXPECT_EQ(packed.GetPixel(1, 0), 1u); // 00 01 10 11
     EXPECT_EQ(packed.GetPixel(3, 0), 3u);

@@ -8,7 +8,19 @@ namespace {
 
 using test::MakeSurface;
 
-enum TOp { Alpha, Add, Mask, MaskAlpha, MaskAdd, FillAlpha, FillAdd, FillSub, FillMask, AlphaKeyed, AddMask8 };
+enum TOp {
+    Alpha,
+    Add,
+    Mask,
+    MaskAlpha,
+    MaskAdd,
+    FillAlpha,
+    FillAdd,
+    FillSub,
+    FillMask,
+    AlphaKeyed,
+    AddMask8
+};
 
 struct TFormula {
     TOp op;
@@ -21,7 +33,8 @@ struct TFormula {
 
 // One pixel of destination d, source s (and mask m) after the operation, at every packed level.
 uint32_t Apply(const TFormula& f) {
-    auto d = MakeSurface(1, 1, f.bits), s = MakeSurface(1, 1, f.op == AddMask8 ? 8 : f.bits), m = MakeSurface(1, 1, 8);
+    auto d = MakeSurface(1, 1, f.bits), s = MakeSurface(1, 1, f.op == AddMask8 ? 8 : f.bits),
+         m = MakeSurface(1, 1, 8);
     d->SetPixel(0, 0, f.d);
     s->SetPixel(0, 0, f.s);
     m->SetPixel(0, 0, f.m);
@@ -46,17 +59,21 @@ uint32_t Apply(const TFormula& f) {
 }
 
 // 5-6-5 and 5-5-5 from channels.
-constexpr uint32_t P16(uint32_t r, uint32_t g, uint32_t b) { return (r << 11) | (g << 5) | b; }
-constexpr uint32_t P15(uint32_t r, uint32_t g, uint32_t b) { return (r << 10) | (g << 5) | b; }
+constexpr uint32_t P16(uint32_t r, uint32_t g, uint32_t b) {
+    return (r << 11) | (g << 5) | b;
+}
+constexpr uint32_t P15(uint32_t r, uint32_t g, uint32_t b) {
+    return (r << 10) | (g << 5) | b;
+}
 
 const TFormula Formulas[] = {
     // DrawAlpha: (a s + (255 - a) d) >> 8. 255 is not a copy: 255 x 255 >> 8 = 254.
     {Alpha, 32, 0xFF8001, 0x000000, 255, 0, 0xFE7F00},
     {Alpha, 32, 0xFFFFFF, 0x000000, 1, 0, 0x000000},
-    {Alpha, 32, 0xFFFFFF, 0x102030, 254, 0, 0xFDFDFD}, // (254 x 255 + 0x30) >> 8 = 253
-    {Alpha, 32, 0x000000, 0xFFFFFF, 128, 0, 0x7E7E7E}, // 127 x 255 >> 8 = 126
-    {Alpha, 32, 0x123456, 0x123456, 128, 0, 0x123456}, // equal pixels are left alone
-    {Alpha, 32, 0x00123456, 0xFF123456, 9, 0, 0xFF123456}, // the top byte is not part of the colour
+    {Alpha, 32, 0xFFFFFF, 0x102030, 254, 0, 0xFDFDFD},       // (254 x 255 + 0x30) >> 8 = 253
+    {Alpha, 32, 0x000000, 0xFFFFFF, 128, 0, 0x7E7E7E},       // 127 x 255 >> 8 = 126
+    {Alpha, 32, 0x123456, 0x123456, 128, 0, 0x123456},       // equal pixels are left alone
+    {Alpha, 32, 0x00123456, 0xFF123456, 9, 0, 0xFF123456},   // the top byte is not part of the colour
     {Alpha, 32, 0x00FFFFFF, 0xFF000000, 255, 0, 0x00FEFEFE}, // blended pixels lose the top byte
     {Alpha, 32, 0xFFFFFF, 0x000000, 0, 0, 0x000000},
     {Alpha, 16, P16(31, 63, 31), 0, 255, 0, P16(30, 62, 30)},
@@ -119,7 +136,8 @@ TEST(PixelFormula, HandCheckedValuesAtEveryLevel) {
         test::TLevelScope level(static_cast<TSimdLevel>(l));
         int i = 0;
         for (const TFormula& f : Formulas) {
-            EXPECT_EQ(Apply(f), f.expect) << "case " << i << " (op " << f.op << ", " << f.bits << " bits) level " << l;
+            EXPECT_EQ(Apply(f), f.expect)
+                << "case " << i << " (op " << f.op << ", " << f.bits << " bits) level " << l;
             ++i;
         }
     }

@@ -21,11 +21,11 @@ struct TCase {
     uint32_t value;
 };
 
-const char* const OpNames[] = {"FillRect",      "FillRectAlpha", "FillRectAdd",       "FillRectSub",
-                               "Draw",          "DrawMask",      "DrawAlpha",         "DrawMaskAlpha",
-                               "DrawAdd",       "DrawMaskAdd",   "FillMask",          "TileDraw",
-                               "TileDrawAlpha", "TileDrawAdd",   "TileDrawMaskAlpha", "StretchDrawAlpha",
-                               "StretchDrawMaskAdd", "DrawRotate", "TileZoomMask",     "FrameRectAlpha"};
+const char* const OpNames[] = {
+    "FillRect",         "FillRectAlpha",      "FillRectAdd",   "FillRectSub",  "Draw",
+    "DrawMask",         "DrawAlpha",          "DrawMaskAlpha", "DrawAdd",      "DrawMaskAdd",
+    "FillMask",         "TileDraw",           "TileDrawAlpha", "TileDrawAdd",  "TileDrawMaskAlpha",
+    "StretchDrawAlpha", "StretchDrawMaskAdd", "DrawRotate",    "TileZoomMask", "FrameRectAlpha"};
 constexpr int32_t OpCount = 20;
 
 void RunCase(const TCase& c, TDIBX& d, TDIBX& s, TDIBX& m) {
@@ -52,7 +52,9 @@ void RunCase(const TCase& c, TDIBX& d, TDIBX& s, TDIBX& m) {
         d.DrawRotate(c.x, c.y, c.alpha * 2, c.flipV, c.flipH, c.transparent, c.gx * 9, c.oy, c.ox, c.src, &s,
                      200 + c.gy * 20, 180 + c.gx * 30);
         break;
-    case 18: d.TileZoomMask(c.dest, 100 + c.gx * 40, c.alpha * 2, &m, c.flipV, c.flipH, c.oy, c.ox, &s, 300); break;
+    case 18:
+        d.TileZoomMask(c.dest, 100 + c.gx * 40, c.alpha * 2, &m, c.flipV, c.flipH, c.oy, c.ox, &s, 300);
+        break;
     case 19: d.FrameRectAlpha(c.dest, 1 + c.gx % 3, c.alpha, c.value); break;
     }
 }
@@ -64,7 +66,9 @@ TEST_P(SimdDiff, PackedPathsGiveTheReferenceBits) {
     const TSimdLevel best = BestSimdLevel();
     if (best == slReference) GTEST_SKIP() << "no packed level on this processor";
     std::mt19937 rng(1234 + bits);
-    auto R = [&](int32_t lo, int32_t hi) { return lo + static_cast<int32_t>(rng() % static_cast<uint32_t>(hi - lo + 1)); };
+    auto R = [&](int32_t lo, int32_t hi) {
+        return lo + static_cast<int32_t>(rng() % static_cast<uint32_t>(hi - lo + 1));
+    };
     const int32_t alphas[] = {0, 1, 2, 127, 128, 254, 255, 256, 511, -5};
     for (int iter = 0; iter < 1500; ++iter) {
         const int32_t dw = R(1, 75), dh = R(1, 7), sw = R(1, 70), sh = R(1, 7);
@@ -75,7 +79,8 @@ TEST_P(SimdDiff, PackedPathsGiveTheReferenceBits) {
         test::Randomize(*d0, rng, common);
         test::Randomize(*s, rng, common);
         test::RandomMask(*m, rng);
-        s->TransparentColor = (rng() & 1) ? static_cast<int32_t>(common[0] & (bits == 32 ? 0xFFFFFF : 0xFFFF)) : -1;
+        s->TransparentColor =
+            (rng() & 1) ? static_cast<int32_t>(common[0] & (bits == 32 ? 0xFFFFFF : 0xFFFF)) : -1;
         TCase c;
         c.op = R(0, OpCount - 1);
         c.x = R(-sw, dw);
@@ -94,7 +99,9 @@ TEST_P(SimdDiff, PackedPathsGiveTheReferenceBits) {
         c.dest = TRect{R(-10, dw), R(-3, dh), 0, 0};
         c.dest.Right = c.dest.Left + R(0, dw + 20);
         c.dest.Bottom = c.dest.Top + R(0, dh + 4);
-        c.clip = (rng() % 4) == 0 ? TRect{} : TRect{R(-5, dw / 2), R(-2, dh / 2), R(dw / 2 + 1, dw + 5), R(dh / 2 + 1, dh + 3)};
+        c.clip = (rng() % 4) == 0
+                     ? TRect{}
+                     : TRect{R(-5, dw / 2), R(-2, dh / 2), R(dw / 2 + 1, dw + 5), R(dh / 2 + 1, dh + 3)};
         c.value = test::RandomPixel(rng, bits, common);
 
         std::vector<uint8_t> expect;
@@ -110,15 +117,16 @@ TEST_P(SimdDiff, PackedPathsGiveTheReferenceBits) {
             auto d = MakeSurface(dw, dh, bits);
             d->Assign(d0.get());
             RunCase(c, *d, *s, *m);
-            ASSERT_EQ(test::Pixels(*d), expect)
-                << OpNames[c.op] << " at level " << l << ", iteration " << iter << ", " << dw << "x" << dh
-                << ", alpha " << c.alpha;
+            ASSERT_EQ(test::Pixels(*d), expect) << OpNames[c.op] << " at level " << l << ", iteration "
+                                                << iter << ", " << dw << "x" << dh << ", alpha " << c.alpha;
         }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, SimdDiff, ::testing::Values(15, 16, 32),
-                         [](const ::testing::TestParamInfo<int32_t>& i) { return "Bits" + std::to_string(i.param); });
+                         [](const ::testing::TestParamInfo<int32_t>& i) {
+                             return "Bits" + std::to_string(i.param);
+                         });
 
 // Long rows reach the main loops of the widest vectors, not only their tails.
 TEST(SimdDiffRows, EveryKernelOnLongRows) {
@@ -129,7 +137,8 @@ TEST(SimdDiffRows, EveryKernelOnLongRows) {
         const int bpp = bits == 32 ? 4 : 2;
         for (int n : {1, 7, 8, 15, 16, 17, 31, 33, 64, 131}) {
             std::vector<uint8_t> src(n * bpp), dst(n * bpp), mask(n);
-            std::vector<uint32_t> common = {test::RandomPixel(rng, bits, {}), test::RandomPixel(rng, bits, {})};
+            std::vector<uint32_t> common = {test::RandomPixel(rng, bits, {}),
+                                            test::RandomPixel(rng, bits, {})};
             for (int i = 0; i < n; ++i) {
                 uint32_t a = test::RandomPixel(rng, bits, common), b = test::RandomPixel(rng, bits, common);
                 if (i % 5 == 0) b = a;
@@ -139,30 +148,39 @@ TEST(SimdDiffRows, EveryKernelOnLongRows) {
             }
             const int64_t key = common[0] & (bits == 32 ? 0xFFFFFF : 0xFFFF);
             for (uint32_t a : {1u, 128u, 254u, 255u}) {
-                auto check = [&](const char* name, const std::function<void(const TRowKernels*, uint8_t*)>& f) {
+                auto check = [&](const char* name,
+                                 const std::function<void(const TRowKernels*, uint8_t*)>& f) {
                     std::vector<uint8_t> ref = dst;
                     f(RowKernelsAt(slReference, bits), ref.data());
                     for (int l = slSSE2; l <= best; ++l) {
                         std::vector<uint8_t> got = dst;
                         f(RowKernelsAt(static_cast<TSimdLevel>(l), bits), got.data());
-                        ASSERT_EQ(got, ref) << name << " bits " << bits << " n " << n << " a " << a << " level " << l;
+                        ASSERT_EQ(got, ref)
+                            << name << " bits " << bits << " n " << n << " a " << a << " level " << l;
                     }
                 };
                 uint32_t v;
                 std::memcpy(&v, src.data(), bpp);
                 check("Fill", [&](const TRowKernels* k, uint8_t* d) { k->Fill(d, n, v); });
-                check("CopyKey", [&](const TRowKernels* k, uint8_t* d) { k->CopyKey(d, src.data(), n, key); });
+                check("CopyKey",
+                      [&](const TRowKernels* k, uint8_t* d) { k->CopyKey(d, src.data(), n, key); });
                 check("Alpha", [&](const TRowKernels* k, uint8_t* d) { k->Alpha(d, src.data(), n, a, key); });
-                check("AlphaNoKey", [&](const TRowKernels* k, uint8_t* d) { k->Alpha(d, src.data(), n, a, -1); });
+                check("AlphaNoKey",
+                      [&](const TRowKernels* k, uint8_t* d) { k->Alpha(d, src.data(), n, a, -1); });
                 check("Add", [&](const TRowKernels* k, uint8_t* d) { k->Add(d, src.data(), n, a, key); });
-                check("Mask", [&](const TRowKernels* k, uint8_t* d) { k->Mask(d, src.data(), mask.data(), n); });
-                check("MaskAlpha",
-                      [&](const TRowKernels* k, uint8_t* d) { k->MaskAlpha(d, src.data(), mask.data(), n, a); });
-                check("MaskAdd", [&](const TRowKernels* k, uint8_t* d) { k->MaskAdd(d, src.data(), mask.data(), n, a); });
+                check("Mask",
+                      [&](const TRowKernels* k, uint8_t* d) { k->Mask(d, src.data(), mask.data(), n); });
+                check("MaskAlpha", [&](const TRowKernels* k, uint8_t* d) {
+                    k->MaskAlpha(d, src.data(), mask.data(), n, a);
+                });
+                check("MaskAdd", [&](const TRowKernels* k, uint8_t* d) {
+                    k->MaskAdd(d, src.data(), mask.data(), n, a);
+                });
                 check("FillAlpha", [&](const TRowKernels* k, uint8_t* d) { k->FillAlpha(d, n, v, a); });
                 check("FillAdd", [&](const TRowKernels* k, uint8_t* d) { k->FillAdd(d, n, v); });
                 check("FillSub", [&](const TRowKernels* k, uint8_t* d) { k->FillSub(d, n, v); });
-                check("FillMask", [&](const TRowKernels* k, uint8_t* d) { k->FillMask(d, mask.data(), n, v, a); });
+                check("FillMask",
+                      [&](const TRowKernels* k, uint8_t* d) { k->FillMask(d, mask.data(), n, v, a); });
             }
         }
     }

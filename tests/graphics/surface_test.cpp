@@ -58,8 +58,10 @@ TEST(Surface, ColorToPixelOnEveryKind) {
     struct {
         int32_t bits;
         int32_t expect;
-    } cases[] = {{32, 0x4080FF}, {16, (0x40 >> 3) << 11 | (0x80 >> 2) << 5 | 0xFF >> 3},
-                 {15, (0x40 >> 3) << 10 | (0x80 >> 3) << 5 | 0xFF >> 3}, {8, colour}};
+    } cases[] = {{32, 0x4080FF},
+                 {16, (0x40 >> 3) << 11 | (0x80 >> 2) << 5 | 0xFF >> 3},
+                 {15, (0x40 >> 3) << 10 | (0x80 >> 3) << 5 | 0xFF >> 3},
+                 {8, colour}};
     for (auto c : cases) {
         auto s = MakeSurface(1, 1, c.bits);
         EXPECT_EQ(s->ColorToPixel(colour), c.expect) << c.bits;
@@ -150,8 +152,8 @@ TEST(Wave, StretchedOutputIsClippedPerRowAndTheClipRestored) {
     wave.SetSize(10, 3, 0);
     wave.Offsets = {0, 3, 0};
     wave.StretchDrawAdd(TRect{2, 0, 6, 3}, src.get(), 255, false, false, false, TRect{0, 0, 1, 1});
-    EXPECT_EQ(target->GetPixel(2, 1), 0u);         // moved right by 3 ...
-    EXPECT_EQ(target->GetPixel(5, 1), 0x1F1F1Fu);  // ... and cut at the unshifted right edge
+    EXPECT_EQ(target->GetPixel(2, 1), 0u);        // moved right by 3 ...
+    EXPECT_EQ(target->GetPixel(5, 1), 0x1F1F1Fu); // ... and cut at the unshifted right edge
     EXPECT_EQ(target->GetPixel(6, 1), 0u);
     EXPECT_EQ(target->GetPixel(2, 0), 0x1F1F1Fu);
     EXPECT_EQ(target->ClipRect.Right, 0);
@@ -179,7 +181,8 @@ TEST(ColorTables, GreyAndFire) {
     const struct {
         int at;
         uint32_t rgb;
-    } keys[] = {{0, 0x000000}, {32, 0x662703}, {112, 0xD56107}, {160, 0xF39D0D}, {192, 0xFFC037}, {255, 0xFFE6AF}};
+    } keys[] = {{0, 0x000000},   {32, 0x662703},  {112, 0xD56107},
+                {160, 0xF39D0D}, {192, 0xFFC037}, {255, 0xFFE6AF}};
     for (auto k : keys) EXPECT_EQ(Fire32[k.at], k.rgb) << k.at;
     // Halfway between 0 and 32: 102 x 16 / 32 = 51, 39 x 16 / 32 = 19, 3 x 16 / 32 = 1.
     EXPECT_EQ(Fire32[16], 0x331301u);
