@@ -10,6 +10,7 @@ TColorTable Grey16{};
 TColorTable Grey32{};
 TColorTable Fire32{};
 TColorTable Fire16{};
+int32_t DisplayBitCount = 32;
 
 namespace {
 
@@ -36,6 +37,8 @@ void FireColor(int32_t h, uint32_t& r, uint32_t& g, uint32_t& b) {
 }
 
 void VobeInitColor(int32_t depth) {
+    if (depth != 15 && depth != 16) depth = 32;
+    DisplayBitCount = depth;
     const int32_t grey16Format = depth == 15 ? 15 : 16;
     for (uint32_t v = 0; v < 256; ++v) {
         Grey16[v] = RGBToNative(grey16Format, v, v, v);

@@ -17,7 +17,11 @@ extern TColorTable Grey32;
 extern TColorTable Fire32;
 extern TColorTable Fire16;
 
-// Builds the four tables for a display of `depth` bits (15, 16 or 32).
+// The display depth the tables were built for: the bit count of component images, base layers and
+// image-cache frames (15, 16 or 32; 32 until VobeInitColor runs).
+extern int32_t DisplayBitCount;
+
+// Builds the four tables for a display of `depth` bits (15, 16 or 32; anything else counts as 32).
 void VobeInitColor(int32_t depth);
 
 // The red, green and blue of the fire ramp at heat h.

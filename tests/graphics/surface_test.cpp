@@ -187,10 +187,37 @@ TEST(ColorTables, GreyAndFire) {
     // Halfway between 0 and 32: 102 x 16 / 32 = 51, 39 x 16 / 32 = 19, 3 x 16 / 32 = 1.
     EXPECT_EQ(Fire32[16], 0x331301u);
     EXPECT_EQ(Fire16[255], (31u << 11) | ((230u >> 2) << 5) | (175u >> 3));
+    EXPECT_EQ(DisplayBitCount, 16);
     VobeInitColor(15);
     EXPECT_EQ(Grey16[255], 0x7FFFu);
     EXPECT_EQ(Fire16[255], (31u << 10) | ((230u >> 3) << 5) | (175u >> 3));
-    VobeInitColor(32);
+    VobeInitColor(24); // a 24-bit display draws in 32 bits
+    EXPECT_EQ(DisplayBitCount, 32);
+}
+
+} // namespace
+} // namespace vobe
+
+namespace vobe {
+namespace {
+
+TEST(Surface, StretchToDCConvertsAndScales) {
+    auto s = test::MakeSurface(2, 1, 16);
+    s->SetPixel(0, 0, 0xF800); // red
+    s->SetPixel(1, 0, 0x001F); // blue
+    std::vector<uint8_t> buf(4 * 4 * 2, 0);
+    TPixelView dc{buf.data(), 16, 4, 2, 32};
+    s->StretchToDC(dc, TRect{0, 0, 4, 2}, TRect{0, 0, 2, 1});
+    EXPECT_EQ(ReadPixel(dc, 0, 0), 0xF80000u);
+    EXPECT_EQ(ReadPixel(dc, 1, 1), 0xF80000u);
+    EXPECT_EQ(ReadPixel(dc, 2, 0), 0x0000F8u);
+    EXPECT_EQ(ReadPixel(dc, 3, 1), 0x0000F8u);
+    // Same format and scale: the rows are copied as they are.
+    std::vector<uint8_t> same(2 * 2, 0);
+    TPixelView dc16{same.data(), 4, 2, 1, 16};
+    s->StretchToDC(dc16, TRect{0, 0, 2, 1}, TRect{0, 0, 2, 1});
+    EXPECT_EQ(ReadPixel(dc16, 0, 0), 0xF800u);
+    EXPECT_EQ(ReadPixel(dc16, 1, 0), 0x001Fu);
 }
 
 } // namespace
