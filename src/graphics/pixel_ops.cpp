@@ -456,6 +456,29 @@ struct TRotation {
     }
 };
 
+int64_t FloorDiv(int64_t a, int64_t b) { // b > 0
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+// Narrows [lo, hi) to the indices i with 0 <= f + i df < lim.
+void Inside(int64_t f, int64_t df, int64_t lim, int64_t& lo, int64_t& hi) {
+    if (df == 0) {
+        if (f < 0 || f >= lim) hi = lo;
+        return;
+    }
+    int64_t a, b; // a <= i < b
+    if (df > 0) {
+        a = FloorDiv(-f + df - 1, df);     // f + i df >= 0
+        b = FloorDiv(lim - 1 - f, df) + 1; // f + i df <= lim - 1
+    } else {
+        const int64_t e = -df;
+        a = FloorDiv(f - lim, e) + 1; // f - i e < lim
+        b = FloorDiv(f, e) + 1;       // f - i e >= 0
+    }
+    lo = std::max(lo, a);
+    hi = std::min(hi, b);
+}
+
 } // namespace
 
 TRect RotatedBounds(int32_t x, int32_t y, int32_t pivotX, int32_t pivotY, bool flipH, bool flipV,
@@ -488,11 +511,31 @@ void DrawRotate(const TPixelView& d, const TRect& clip, int32_t cx, int32_t cy, 
     const int64_t ydy = static_cast<int64_t>(rot.c / rot.zy * 65536.0);
     TGather g;
     g.Begin(BytesOf(d.BitCount), area.Width());
+    // The per-pixel tests are the reference; the packed levels take the interval of each row, which
+    // needs the source rectangle inside the source.
+    const bool fast = GetSimdLevel() != slReference && src.Left >= 0 && src.Top >= 0 &&
+                      src.Right <= s.Width && src.Bottom <= s.Height;
     for (int32_t Y = area.Top; Y < area.Bottom; ++Y) {
         int64_t fx = (static_cast<int64_t>(pivotX) << 16) + xdx * (area.Left - static_cast<int64_t>(cx)) +
                      xdy * (Y - static_cast<int64_t>(cy));
         int64_t fy = (static_cast<int64_t>(pivotY) << 16) + ydx * (area.Left - static_cast<int64_t>(cx)) +
                      ydy * (Y - static_cast<int64_t>(cy));
+        if (fast) {
+            // The samples inside the source form one interval of the row: gather it without tests.
+            int64_t lo = 0, hi = area.Width();
+            Inside(fx, xdx, static_cast<int64_t>(sw) << 16, lo, hi);
+            Inside(fy, ydx, static_cast<int64_t>(sh) << 16, lo, hi);
+            if (lo >= hi) continue;
+            fx += lo * xdx;
+            fy += lo * ydx;
+            for (int64_t i = lo; i < hi; ++i, fx += xdx, fy += ydx) {
+                const int32_t sx = static_cast<int32_t>(fx >> 16), sy = static_cast<int32_t>(fy >> 16);
+                g.Put(s, mask, flipH ? src.Right - sx - 1 : src.Left + sx,
+                      flipV ? src.Bottom - sy - 1 : src.Top + sy);
+            }
+            g.Flush(d, area.Left + static_cast<int32_t>(lo), Y, op, a, k);
+            continue;
+        }
         int32_t runStart = area.Left;
         for (int32_t X = area.Left; X < area.Right; ++X, fx += xdx, fy += ydx) {
             const int64_t sx = fx >> 16, sy = fy >> 16;
