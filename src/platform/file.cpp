@@ -4,8 +4,10 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace vobe {
 
@@ -98,6 +100,25 @@ bool DeleteFile(const std::string& playerPath) {
 bool CreateDir(const std::string& playerPath) {
     std::string real = RealPath(playerPath);
     return ::mkdir(real.c_str(), 0755) == 0 || errno == EEXIST;
+}
+
+namespace {
+std::mutex gExitLock;
+std::vector<std::string> gExitDeletions;
+} // namespace
+
+void AddExitDeletion(const std::string& playerPath) {
+    std::lock_guard<std::mutex> g(gExitLock);
+    gExitDeletions.push_back(playerPath);
+}
+
+void DeleteExitFiles() {
+    std::vector<std::string> list;
+    {
+        std::lock_guard<std::mutex> g(gExitLock);
+        list.swap(gExitDeletions);
+    }
+    for (const auto& p : list) DeleteFile(p);
 }
 
 } // namespace vobe

@@ -43,4 +43,9 @@ bool DirectoryExists(const std::string& playerPath); // a folder
 bool DeleteFile(const std::string& playerPath);      // true when the file is gone afterwards
 bool CreateDir(const std::string& playerPath);       // true when the folder exists afterwards
 
+// The exit deletion list: files a game asked to delete when the player ends (player paths).
+void AddExitDeletion(const std::string& playerPath);
+// Deletes every file of the list and empties it.
+void DeleteExitFiles();
+
 } // namespace vobe

@@ -19,6 +19,10 @@ constexpr int32_t FrameWait = 16;
 // Incremented once per frame after the scene update.
 extern int32_t FrameCount;
 
+// The state of the system's random-number generator. The window sets it from the clock at start-up
+// (to 0 in deterministic runs, so that they repeat exactly).
+extern uint32_t RandSeed;
+
 // Sound settings from game.ini.
 extern bool UseDirectSound;
 extern int32_t DelayTime;

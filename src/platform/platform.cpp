@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/sdl_internal.h"
 
@@ -34,6 +35,14 @@ bool InitPlatform(bool headless) {
         // Without a display the player still runs, as if headless.
         SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER);
         gHeadless = true;
+    } else if (!headless) {
+        // SDL falls back to drivers that show nothing when there is no display: nobody could see a
+        // window or answer a box there, so the run is headless.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+            gHeadless = true;
+            gVideo = false;
+        }
     }
     if (gFrameEvent == 0) {
         Uint32 t = SDL_RegisterEvents(1);

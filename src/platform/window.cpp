@@ -91,13 +91,17 @@ bool Translate(const SDL_Event& e, TPlatformEvent& ev) {
     }
 }
 
+// Bits per pixel as display drivers count them: a 5-5-5 mode is a 16-bit mode with a flag.
 int32_t BitsOf(Uint32 format) {
-    if (format == SDL_PIXELFORMAT_RGB555 || format == SDL_PIXELFORMAT_BGR555 ||
-        format == SDL_PIXELFORMAT_ARGB1555)
-        return 15;
     int32_t bpp = SDL_BYTESPERPIXEL(format);
     if (bpp >= 3) return bpp == 3 ? 24 : 32;
+    if (bpp == 2) return 16;
     return SDL_BITSPERPIXEL(format);
+}
+
+bool Is555(Uint32 format) {
+    return format == SDL_PIXELFORMAT_RGB555 || format == SDL_PIXELFORMAT_BGR555 ||
+           format == SDL_PIXELFORMAT_ARGB1555;
 }
 
 TDisplayMode ModeOf(const SDL_DisplayMode& m) {
@@ -106,7 +110,7 @@ TDisplayMode ModeOf(const SDL_DisplayMode& m) {
     d.Height = m.h;
     d.Bits = BitsOf(m.format);
     d.Refresh = m.refresh_rate;
-    d.Is555 = d.Bits == 15;
+    d.Is555 = Is555(m.format);
     d.Format = m.format;
     return d;
 }
@@ -275,6 +279,9 @@ bool TPlatformWindow::Visible() const {
 }
 void TPlatformWindow::Raise() {
     SDL_RaiseWindow(impl_->window);
+}
+void TPlatformWindow::Focus() {
+    SDL_SetWindowInputFocus(impl_->window);
 }
 
 bool TPlatformWindow::EnterFullScreen(const TDisplayMode& mode) {

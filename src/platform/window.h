@@ -56,9 +56,9 @@ void PostFrameRequest(uint32_t windowId);
 
 struct TDisplayMode {
     int32_t Width = 0, Height = 0;
-    int32_t Bits = 0;    // 15, 16, 24 or 32
+    int32_t Bits = 0;    // 8, 16, 24 or 32 (a 5-5-5 mode counts as 16, with Is555 set)
     int32_t Refresh = 0; // Hz, 0 when unknown
-    bool Is555 = false;  // 15-bit 5-5-5 layout
+    bool Is555 = false;  // 5-5-5 layout
     uint32_t Format = 0; // SDL pixel format
 };
 
@@ -88,6 +88,8 @@ public:
     void Hide();
     bool Visible() const;
     void Raise();
+    // Asks for the keyboard focus (an X server may run without a window manager that would give it).
+    void Focus();
 
     // Full screen in the given mode; false when the mode cannot be set (the window is then framed).
     bool EnterFullScreen(const TDisplayMode& mode);

@@ -1,7 +1,10 @@
 // vobeplayer: the process entry.
-#include <cstdio>
+#include <string>
+#include <vector>
 
-int main() {
-    std::fputs("vobeplayer: no game could be started\n", stderr);
-    return 2;
+#include "shell/player.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return vobe::PlayerMain(args, vobe::MakePlayerServices());
 }
