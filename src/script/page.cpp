@@ -8,6 +8,7 @@
 #include "platform/message_box.h"
 #include "platform/globals.h"
 #include "script/command_factory.h"
+#include "values/param_collection.h"
 
 namespace vobe {
 
@@ -18,7 +19,11 @@ TPageServices& PageServices() {
 
 TPage::TPage() { ClearMask(); }
 
-TPage::~TPage() = default;
+TPage::~TPage() {
+    // A page may keep a variable of its own, named by the byte 0x01 and the page name.
+    if (!ParamCollection || FName.empty()) return;
+    if (TParamCollectionItem* item = ParamCollection->FindItem("\x01" + FName)) ParamCollection->DeleteItem(item);
+}
 
 void TPage::ClearMask() { std::memset(PropertyMask, 0, sizeof(PropertyMask)); }
 

@@ -363,5 +363,18 @@ TEST(ComponentCommand, PropertySlotsEvaluateWithDefaults) {
     FreeParamCollection();
 }
 
+TEST(PageLifetime, FreeingAPageDeletesItsOwnVariable) {
+    CreateParamCollection();
+    ParamCollection->AddNamedParam(PT_INT, "\x01" "menu.vsb")->SetAsInt(1);
+    ParamCollection->AddNamedParam(PT_INT, "\x01" "other.vsb")->SetAsInt(1);
+    {
+        TPage page;
+        page.SetName("menu.vsb");
+    }
+    EXPECT_EQ(ParamCollection->FindItem("\x01" "menu.vsb"), nullptr);
+    EXPECT_NE(ParamCollection->FindItem("\x01" "other.vsb"), nullptr);
+    FreeParamCollection();
+}
+
 } // namespace
 } // namespace vobe
