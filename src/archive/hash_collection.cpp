@@ -205,7 +205,11 @@ THashCollectionItem* THashCollection::Add(std::unique_ptr<THashCollectionItem> i
 }
 
 THashCollectionItem* THashCollection::Find(std::string_view name) const {
-    size_t at = FindSlot(name, FoldedNameHash(name));
+    return Find(name, FoldedNameHash(name));
+}
+
+THashCollectionItem* THashCollection::Find(std::string_view name, uint64_t foldedHash) const {
+    size_t at = FindSlot(name, foldedHash);
     return at == SIZE_MAX ? nullptr : FSlots[at].Item;
 }
 

@@ -34,6 +34,8 @@ public:
     THashCollectionItem* NextInBucket() const { return FNext; }
     // -1 while the item is not filed.
     int32_t GetBucket() const { return FBucket; }
+    // The next (older) item whose name equals this one's ignoring case; the chain starts at Find(name).
+    THashCollectionItem* NextSameName() const { return FSameNext; }
 
 private:
     friend class THashCollection;
@@ -65,6 +67,8 @@ public:
     int32_t IndexOf(std::string_view name) const;
     // The same item, or null.
     THashCollectionItem* Find(std::string_view name) const;
+    // The same with FoldedNameHash(name) computed beforehand, for names looked up again and again.
+    THashCollectionItem* Find(std::string_view name, uint64_t foldedHash) const;
     int32_t Count() const { return static_cast<int32_t>(FItems.size()); }
     // Raises EVobeError for an index out of range.
     THashCollectionItem* Items(int32_t i) const;

@@ -540,37 +540,17 @@ TParamCollectionItem* TParamCollection::AddNamedParam(TParamType type, const std
     return item;
 }
 
-namespace {
-
-// Name equality ignoring case, with the common all-ASCII case handled here.
-inline bool SameName(const std::string& a, std::string_view b) {
-    const size_t n = a.size();
-    if (n != b.size()) return false;
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (x == y) {
-            if (x >= 0x80) return AnsiSameText(a, b);
-            continue;
-        }
-        if ((x | y) >= 0x80) return AnsiSameText(a, b);
-        const unsigned char lx = x | 0x20;
-        if (lx != (y | 0x20) || lx < 'a' || lx > 'z') return false;
-    }
-    return true;
-}
-
-} // namespace
-
-TParamCollectionItem* TParamCollection::FindItem(std::string_view name, uint8_t bucket) const {
+TParamCollectionItem* TParamCollection::FindItem(std::string_view name, uint64_t foldedHash) const {
+    // The items of this name, newest first (the order of the bucket chain), through the collection's
+    // name index.
     TParamCollectionItem* found = nullptr;
-    for (THashCollectionItem* p = BucketHead(bucket); p; p = p->NextInBucket()) {
-        if (!SameName(p->GetName(), name)) continue;
+    for (THashCollectionItem* p = Find(name, foldedHash); p; p = p->NextSameName()) {
         auto* item = static_cast<TParamCollectionItem*>(p);
         if (item->Local) {
             if (item->Depth == CurrentDepth) return item;
             continue;
         }
-        // Older items come later in the chain: among globals of one name the oldest wins.
+        // Older items come later: among globals of one name the oldest wins.
         found = item;
     }
     return found;

@@ -318,9 +318,11 @@ public:
     TParamCollectionItem* AddNamedParam(TParamType type, const std::string& name);
     // The lookup of the whole player: a local item of the running depth first, else the oldest
     // visible item of the name; null when none.
-    TParamCollectionItem* FindItem(std::string_view name) const { return FindItem(name, HashName(name)); }
-    // The same with the name's bucket already known (HashName(name)): expressions hash their names once.
-    TParamCollectionItem* FindItem(std::string_view name, uint8_t bucket) const;
+    TParamCollectionItem* FindItem(std::string_view name) const {
+        return FindItem(name, FoldedNameHash(name));
+    }
+    // The same with FoldedNameHash(name) computed beforehand: expressions hash their names once.
+    TParamCollectionItem* FindItem(std::string_view name, uint64_t foldedHash) const;
     // FindItem, or else the newest item of the name at any depth: how a loaded reference finds its
     // target, which may be a local variable of another call depth.
     TParamCollectionItem* FindLinkTarget(std::string_view name) const;

@@ -162,8 +162,8 @@ std::string OpeCodeName(uint8_t op) {
 void TOpeData::IndexVars() {
     FVars.clear();
     for (auto& p : Operands)
-        if (TParamVar* v = p->AsVar()) FVars.push_back({v, HashName(v->Name)});
-    FDestBucket = HashName(Dest);
+        if (TParamVar* v = p->AsVar()) FVars.push_back({v, FoldedNameHash(v->Name)});
+    FDestHash = FoldedNameHash(Dest);
 }
 
 // ---- TVobeParser -------------------------------------------------------------------------------------
@@ -291,7 +291,7 @@ void TVobeParser::Execute() {
             TOpeData& op = *p;
             TUnbind unbind{op};
             for (const auto& v : op.Vars()) {
-                TParamCollectionItem* item = store->FindItem(v.Var->Name, v.Bucket);
+                TParamCollectionItem* item = store->FindItem(v.Var->Name, v.Hash);
                 if (!item) RaiseNoVariable(v.Var->Name);
                 v.Var->SetTarget(item);
                 // Bound to a reference variable: stand for the element it stands for.
@@ -329,7 +329,7 @@ void TVobeParser::Execute() {
 
 void TVobeParser::Perform(TOpeData& op) {
     TParamCollection& store = *ParamCollection;
-    TParamCollectionItem* dest = store.FindItem(op.Dest, op.DestBucket());
+    TParamCollectionItem* dest = store.FindItem(op.Dest, op.DestHash());
     if (!dest && IsTempName(op.Dest)) {
         const TParamType type = TempType(op);
         dest = store.AddTemp(type, op.Dest);

@@ -58,14 +58,14 @@ public:
     void IndexVars();
     struct TVarRef {
         TParamVar* Var;
-        uint8_t Bucket; // HashName of its name
+        uint64_t Hash; // FoldedNameHash of its name
     };
     const std::vector<TVarRef>& Vars() const { return FVars; }
-    uint8_t DestBucket() const { return FDestBucket; }
+    uint64_t DestHash() const { return FDestHash; }
 
 private:
     std::vector<TVarRef> FVars;
-    uint8_t FDestBucket = 0;
+    uint64_t FDestHash = 0;
 };
 
 class TVobeParser {

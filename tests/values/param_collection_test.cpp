@@ -82,6 +82,21 @@ TEST_F(StoreTest, LookupScopesAndDepths) {
     EXPECT_EQ(S().Count(), 52);
 }
 
+TEST_F(StoreTest, LookupInCrowdedBuckets) {
+    // Names of one shape share a few buckets; every one must still be found, locals first.
+    for (int k = 0; k < 1000; ++k) Add(PT_INT, "flag" + std::to_string(1000 + k))->SetAsInt(k);
+    TParamCollectionItem* local = Add(PT_INT, "FLAG1500", 2, true);
+    local->SetAsInt(-1);
+    for (int k = 0; k < 1000; k += 37)
+        EXPECT_EQ(S().FindItem("Flag" + std::to_string(1000 + k))->GetAsInt(), k);
+    EXPECT_EQ(S().FindItem("flag1500")->GetAsInt(), 500);
+    S().CurrentDepth = 2;
+    EXPECT_EQ(S().FindItem("flag1500"), local);
+    S().DeleteDepth(2);
+    EXPECT_EQ(S().FindItem("flag1500")->GetAsInt(), 500);
+    EXPECT_EQ(S().FindItem("flag2000"), nullptr);
+}
+
 TEST_F(StoreTest, BindElement) {
     TParamCollectionItem* a = Add(PT_INT, "a");
     a->SetDims({2, 3});
