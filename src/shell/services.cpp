@@ -2,10 +2,62 @@
 // when it lands; an entry left empty is a step that does nothing yet.
 #include "shell/player.h"
 
+#include "archive/file_manager.h"
+#include "platform/cp932.h"
+#include "platform/message_box.h"
+#include "script/install_set.h"
+#include "script/project.h"
+
 namespace vobe {
+
+namespace {
+
+// What the file manager asks of the project for its disk prompts.
+TVrFileManagerHost FileManagerHost() {
+    TVrFileManagerHost h;
+    h.ApplicationTitle = [] { return Project ? Project->Title : std::string(); };
+    h.ProjectTitle = [] { return Project ? Project->Title : std::string(); };
+    h.DiskMessage = [] { return Project ? Project->DiskMessage : std::string(); };
+    h.QuitMessage = [] { return Project ? Project->QuitMessage : std::string(); };
+    h.ReadInstall = [](const std::string& path, std::string& title, int32_t& diskIndex) {
+        try {
+            TFileStream f(path, fmOpenRead);
+            TVobeInstallSet set;
+            set.LoadFromStream(f);
+            title = set.Title;
+            diskIndex = set.DiskIndex;
+            return true;
+        } catch (const EVobeError&) {
+            return false;
+        }
+    };
+    return h;
+}
+
+// A damaged archive is reported and left out; the game then finds what the others hold.
+template <class F> void Mounting(F&& mount) {
+    try {
+        mount();
+    } catch (const EVobeError& e) {
+        MessageBox(e.Message(), SJ("警告"), MB_OK | MB_ICONWARNING);
+    }
+}
+
+} // namespace
 
 TGameServices MakePlayerServices() {
     TGameServices s;
+    s.CreateFileManager = [] { CreateFileManager(FileManagerHost()); };
+    s.FreeFileManager = [] { FreeFileManager(); };
+    s.MountOwnArchives = [] {
+        if (FileManager) Mounting([] { MountOwnArchives(*FileManager); });
+    };
+    s.MountFolders = [](const std::string& base, const std::vector<std::string>& folders) {
+        if (!FileManager) return;
+        FileManager->SetBaseFolder(base);
+        for (const std::string& folder : folders)
+            Mounting([&] { MountFolders(*FileManager, base, {folder}); });
+    };
     return s;
 }
 
