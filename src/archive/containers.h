@@ -16,6 +16,13 @@ class TStream;
 // Raises the list-index error of the containers below.
 [[noreturn]] void RaiseListIndexError(int64_t index);
 
+// ---- TPoint --------------------------------------------------------------------------------------
+
+struct TPoint {
+    int32_t X = 0, Y = 0;
+    constexpr bool operator==(const TPoint&) const = default;
+};
+
 // ---- TRect ---------------------------------------------------------------------------------------
 
 // Right and Bottom are exclusive.
