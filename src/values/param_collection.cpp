@@ -792,4 +792,33 @@ void TParamCollection::LoadStatusFromStream(TStream& s) {
     ReadItems(s);
 }
 
+// ---- the variable listing -------------------------------------------------------------------------
+
+std::string DumpVariables(const TParamCollection& store) {
+    std::vector<const TParamCollectionItem*> items;
+    for (int32_t i = 0; i < store.Count(); ++i) {
+        const TParamCollectionItem* item = store.Item(i);
+        if (!item->IsSystem() && !item->GetName().empty()) items.push_back(item);
+    }
+    std::stable_sort(items.begin(), items.end(),
+                     [](const TParamCollectionItem* a, const TParamCollectionItem* b) {
+                         return a->GetName() < b->GetName(); // char_traits<char> compares the bytes unsigned
+                     });
+    static const char* const typeNames[] = {"ref", "int", "float", "bool", "str"};
+    std::string out;
+    for (const TParamCollectionItem* item : items) {
+        const TCustomParam& param = item->GetParam();
+        const TParamType type = param.AsVar() ? PT_NONE : param.GetParamType();
+        const std::string prefix = item->GetName();
+        const char* typeName = type <= PT_STR ? typeNames[type] : "ref";
+        if (param.AsVar() || param.Dims.empty()) {
+            out += prefix + "\t" + typeName + "\t" + param.GetAsStr() + "\n";
+            continue;
+        }
+        for (int32_t i = 0; i < param.GetCount(); ++i)
+            out += prefix + "[" + IntToStr(i) + "]\t" + typeName + "\t" + param.GetStrAt(i) + "\n";
+    }
+    return out;
+}
+
 } // namespace vobe

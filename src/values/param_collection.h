@@ -367,6 +367,11 @@ private:
     mutable bool FTimeValid = false;
 };
 
+// The lines of `vobeplayer --dump-vars` (Shift-JIS): every named variable but the system ones, sorted
+// by the bytes of its name, "NAME\tTYPE\tVALUE\n" each (TYPE int, float, bool, str or ref; VALUE the
+// variable's own text form); an array gives one line per element, named NAME[i] by flat index.
+std::string DumpVariables(const TParamCollection& store);
+
 // The player's one store. The shell creates it at start-up and frees it at shutdown
 // (CreateParamCollection / FreeParamCollection); the evaluator, the commands and the system functions
 // reach it here.

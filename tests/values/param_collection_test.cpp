@@ -295,6 +295,25 @@ TEST_F(StoreTest, SystemVariablesReachTheirSources) {
     S().Sources = {};
 }
 
+TEST_F(StoreTest, DumpListsVariablesByName) {
+    Add(PT_STR, "b")->SetAsStr(SJ("日本"));
+    TParamCollectionItem* a = Add(PT_FLOAT, "a");
+    a->SetDims({2});
+    a->SetFloatAt(1, 0.5L);
+    Add(PT_BOOL, "B2")->SetAsBool(true);
+    TParamCollectionItem* one = Add(PT_INT, "one");
+    one->SetDims({1});
+    TParamCollectionItem* r = Add(PT_NONE, "r");
+    S().BindElement(*r->GetParam().AsVar(), "a", {1});
+    S().AddParam(PT_INT); // unnamed: not listed
+    EXPECT_EQ(SjisToUtf8(DumpVariables(S())), "B2\tbool\tTRUE\n"
+                                              "a[0]\tfloat\t0\n"
+                                              "a[1]\tfloat\t0.5\n"
+                                              "b\tstr\t日本\n"
+                                              "one[0]\tint\t0\n"
+                                              "r\tref\t0.5\n");
+}
+
 TEST_F(StoreTest, ClearGameKeepsSystemAndStatusVariables) {
     Add(PT_INT, "g");
     TParamCollectionItem* st = Add(PT_STR, "st");
