@@ -31,11 +31,14 @@ void LoadSoundSettings(const std::string& iniPlayerPath) {
     DelayTime = NormalizeDelayTime(ini.ReadInteger("Sound", "DelayTime", DelayTime));
 }
 
+TFormView* FormView = nullptr;
+
 TFormView::TFormView(TGameServices services, const TPlayerOptions& options, std::string exeFolder)
     : services_(std::move(services)), options_(options), exeFolder_(std::move(exeFolder)),
       headless_(options.Headless || !HasDisplay()) {
     caption_ = "VobePlayer";
     splashDone_ = options.SkipLogo;
+    if (!FormView) FormView = this;
 }
 
 TFormView::~TFormView() {
@@ -57,6 +60,7 @@ TFormView::~TFormView() {
     }
     logo_.reset();
     window_.reset();
+    if (FormView == this) FormView = nullptr;
 }
 
 // ---- start-up and shutdown --------------------------------------------------------------------------

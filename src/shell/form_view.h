@@ -23,6 +23,11 @@ int32_t NormalizeDelayTime(int32_t ms);
 // exists.
 void LoadSoundSettings(const std::string& iniPlayerPath);
 
+class TFormView;
+// The main window while it exists (the system's process-wide form): the file manager's close request
+// and the system functions reach the window through it.
+extern TFormView* FormView;
+
 class TFormView : public IDisplayHost {
 public:
     static constexpr int32_t ButtonWidth = 67, ButtonHeight = 18, DockHeight = ButtonHeight + 4;

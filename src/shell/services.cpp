@@ -1,12 +1,14 @@
 // The player's wiring of the subsystems into the window's steps. Each subsystem adds its entries here
 // when it lands; an entry left empty is a step that does nothing yet.
-#include "shell/player.h"
-
 #include "archive/file_manager.h"
 #include "platform/cp932.h"
 #include "platform/message_box.h"
 #include "script/install_set.h"
 #include "script/project.h"
+#include "shell/form_view.h"
+#include "shell/player.h"
+#include "shell/variable_dump.h"
+#include "values/param_collection.h"
 
 namespace vobe {
 
@@ -16,6 +18,10 @@ namespace {
 TVrFileManagerHost FileManagerHost() {
     TVrFileManagerHost h;
     h.ApplicationTitle = [] { return Project ? Project->Title : std::string(); };
+    // A refused disk prompt closes the window the normal way.
+    h.PostClose = [] {
+        if (FormView) FormView->Close();
+    };
     h.ProjectTitle = [] { return Project ? Project->Title : std::string(); };
     h.DiskMessage = [] { return Project ? Project->DiskMessage : std::string(); };
     h.QuitMessage = [] { return Project ? Project->QuitMessage : std::string(); };
@@ -58,6 +64,9 @@ TGameServices MakePlayerServices() {
         for (const std::string& folder : folders)
             Mounting([&] { MountFolders(*FileManager, base, {folder}); });
     };
+    s.CreateParams = [] { CreateParamCollection(); };
+    s.FreeParams = [] { FreeParamCollection(); };
+    s.DumpVariables = [] { return ParamCollection ? DumpVariableStore(*ParamCollection) : std::string(); };
     return s;
 }
 

@@ -4,6 +4,11 @@
 
 #include "../platform/temp_dir.h"
 #include "fakes.h"
+#include <filesystem>
+
+#include "archive/file_manager.h"
+#include "archive/stream.h"
+#include "archive/vf_archive.h"
 #include "graphics/png_writer.h"
 #include "platform/cp932.h"
 #include "platform/error.h"
@@ -12,6 +17,8 @@
 #include "platform/timer.h"
 #include "platform/trace.h"
 #include "shell/form_view.h"
+#include "shell/player.h"
+#include "values/param_collection.h"
 
 namespace vobe {
 namespace {
@@ -395,6 +402,45 @@ TEST(ScreenManager, ModeSelection) {
     EXPECT_EQ(sm.Surface()->Depth, 15);
     EXPECT_FALSE(sm.SetSelectedMode(0));
     EXPECT_EQ(sm.SelectedMode(), -1);
+}
+
+} // namespace
+} // namespace vobe
+
+namespace vobe {
+namespace {
+
+// The player's own wiring: both folders' game.dat are mounted, only the first is the base folder.
+TEST(PlayerServices, MountsEveryFolderWithTheFirstAsBase) {
+    test::ResetGlobals();
+    TTempDir dir("mount");
+    for (const char* folder : {"A", "B"}) {
+        TVrFileCollection c;
+        TVrFile* e = c.AddMemoryEntry(std::string(folder) + ".txt");
+        e->Stream->Write(folder, 1);
+        std::filesystem::create_directories(dir.Path() / folder);
+        TFileStream out(PlayerPath(dir.Real(std::string(folder) + "/game.dat")), fmCreate);
+        ASSERT_TRUE(c.WriteArchive(out));
+    }
+    TGameServices services = MakePlayerServices();
+    services.CreateFileManager();
+    TPlayerOptions options;
+    options.Headless = true;
+    options.Folders = {dir.Real("A"), dir.Real("B/")};
+    {
+        TFormView view(services, options, PlayerPath(dir.Real()) + "\\");
+        view.FormCreate();
+        EXPECT_TRUE(view.StartFailed()); // no project in these folders
+        ASSERT_NE(FileManager, nullptr);
+        EXPECT_EQ(FileManager->ArchiveCount(), 2);
+        EXPECT_EQ(FileManager->BaseFolder(), PlayerPath(dir.Real("A")) + "\\");
+        EXPECT_TRUE(FileManager->Exists("b.TXT"));
+        ASSERT_NE(ParamCollection, nullptr); // the variable store exists from FormCreate on
+    }
+    EXPECT_EQ(ParamCollection, nullptr);
+    services.FreeFileManager();
+    EXPECT_EQ(FileManager, nullptr);
+    test::ResetGlobals();
 }
 
 } // namespace
