@@ -7,7 +7,6 @@
 #include "script/project.h"
 #include "shell/form_view.h"
 #include "shell/player.h"
-#include "shell/variable_dump.h"
 #include "values/param_collection.h"
 
 namespace vobe {
@@ -66,7 +65,7 @@ TGameServices MakePlayerServices() {
     };
     s.CreateParams = [] { CreateParamCollection(); };
     s.FreeParams = [] { FreeParamCollection(); };
-    s.DumpVariables = [] { return ParamCollection ? DumpVariableStore(*ParamCollection) : std::string(); };
+    s.DumpVariables = [] { return ParamCollection ? DumpVariables(*ParamCollection) : std::string(); };
     return s;
 }
 
