@@ -203,12 +203,12 @@ void TFormView::FinalizeGame() {
 void TFormView::TakeScreenshot() {
     if (options_.ScreenshotFile.empty()) return;
     TDisplaySurface* s = GetDisplaySurface();
-    if (!s || s->Width <= 0 || s->Height <= 0) {
+    if (!s || s->Width() <= 0 || s->Height() <= 0) {
         shutdownError_ += "no screen to write to " + options_.ScreenshotFile + "\n";
         return;
     }
     try {
-        std::vector<uint8_t> png = EncodePng24(s->Pixels.data(), s->Pitch, s->Depth, s->Width, s->Height);
+        std::vector<uint8_t> png = EncodePng24(s->Bits(), s->Pitch(), s->BitCount(), s->Width(), s->Height());
         auto f = TPlatformFile::Open(options_.ScreenshotFile, TFileAccess::Write, true, true);
         if (!f || f->Write(png.data(), static_cast<int64_t>(png.size())) != static_cast<int64_t>(png.size()))
             shutdownError_ += "cannot write " + options_.ScreenshotFile + "\n";
@@ -544,7 +544,7 @@ void TFormView::MoveCursorY(int32_t panelY) {
 }
 
 int32_t TFormView::DisplayDepth() const {
-    if (screenMan_ && screenMan_->Surface()) return screenMan_->Surface()->Depth;
+    if (screenMan_ && screenMan_->Surface()) return screenMan_->Surface()->BitCount();
     return 32;
 }
 

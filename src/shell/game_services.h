@@ -15,7 +15,7 @@
 
 namespace vobe {
 
-struct TDisplaySurface;
+class TDisplaySurface;
 
 // The running game (TProject) as the window sees it. Creating it runs the project's start sequence;
 // when the start fails it leaves Terminating set. Destroying it runs the end sequence (exit page, status

@@ -108,15 +108,15 @@ bool TScreenManager::Present(IGameScene* scene) {
                 if (!r.IsEmpty()) rects_.push_back({r.Left, r.Top, r.Right, r.Bottom});
         }
     } else {
-        rects_.push_back({0, 0, surface_->Width, surface_->Height});
+        rects_.push_back({0, 0, surface_->Width(), surface_->Height()});
     }
     bool shown = false;
     if (!rects_.empty()) {
         ++presentCount_;
         if (window_) {
             window_->SetPanelScale(z);
-            window_->UploadPanel(surface_->Pixels.data(), surface_->Pitch, surface_->Depth, surface_->Width,
-                                 surface_->Height, rects_.data(), static_cast<int32_t>(rects_.size()));
+            window_->UploadPanel(surface_->Bits(), surface_->Pitch(), surface_->BitCount(), surface_->Width(),
+                                 surface_->Height(), rects_.data(), static_cast<int32_t>(rects_.size()));
             window_->Render();
         }
         needAll_ = false;

@@ -1,6 +1,7 @@
 // The player's wiring of the subsystems into the window's steps. Each subsystem adds its entries here
 // when it lands; an entry left empty is a step that does nothing yet.
 #include "archive/file_manager.h"
+#include "graphics/color_tables.h"
 #include "platform/cp932.h"
 #include "platform/message_box.h"
 #include "script/install_set.h"
@@ -66,6 +67,7 @@ TGameServices MakePlayerServices() {
     s.CreateParams = [] { CreateParamCollection(); };
     s.FreeParams = [] { FreeParamCollection(); };
     s.DumpVariables = [] { return ParamCollection ? DumpVariables(*ParamCollection) : std::string(); };
+    s.VobeInitColor = [](int32_t depth) { VobeInitColor(depth); };
     return s;
 }
 

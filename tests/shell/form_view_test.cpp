@@ -76,7 +76,7 @@ TEST_F(FormViewTest, StartUpAndShutdownInOrder) {
     EXPECT_EQ(view->PanelRect().Bottom, 70);
     EXPECT_EQ(view->Caption(), "Game");
     ASSERT_NE(view->GetDisplaySurface(), nullptr);
-    EXPECT_EQ(view->GetDisplaySurface()->Depth, 32); // headless default
+    EXPECT_EQ(view->GetDisplaySurface()->BitCount(), 32); // headless default
     trace.clear();
     game.Log.Calls.clear();
     view->FormClose();
@@ -350,7 +350,7 @@ TEST_F(FormViewTest, ScreenshotAndVariableDump) {
     view->FormCreate();
     // Paint the display surface: a 16-bit red pixel at (1,0).
     TDisplaySurface* s = view->GetDisplaySurface();
-    ASSERT_EQ(s->Depth, 16);
+    ASSERT_EQ(s->BitCount(), 16);
     s->Row(0)[2] = 0x00;
     s->Row(0)[3] = 0xF8;
     game.Variables = SJ("名前\tstr\t値\n");
@@ -399,7 +399,7 @@ TEST(ScreenManager, ModeSelection) {
     TScreenManager sm(nullptr, 64, 48, 64, 48, 15);
     EXPECT_TRUE(sm.Modes().empty());
     EXPECT_EQ(sm.CurrentMode(), -1);
-    EXPECT_EQ(sm.Surface()->Depth, 15);
+    EXPECT_EQ(sm.Surface()->BitCount(), 15);
     EXPECT_FALSE(sm.SetSelectedMode(0));
     EXPECT_EQ(sm.SelectedMode(), -1);
 }

@@ -27,22 +27,22 @@ public:
     void Draw() override {
         TDisplaySurface* s = Display().GetDisplaySurface();
         if (!s || painted_) return;
-        for (int32_t y = 0; y < s->Height; ++y)
-            for (int32_t x = 0; x < s->Width; ++x) {
+        for (int32_t y = 0; y < s->Height(); ++y)
+            for (int32_t x = 0; x < s->Width(); ++x) {
                 uint8_t* p = s->Row(y) + size_t(x) * s->BytesPerPixel();
-                if (s->Depth == 32) {
+                if (s->BitCount() == 32) {
                     p[0] = kFill & 0xFF;
                     p[1] = (kFill >> 8) & 0xFF;
                     p[2] = kFill >> 16;
                     p[3] = 0;
                 } else {
-                    uint16_t v = s->Depth == 16 ? uint16_t(0x33 >> 3 << 11 | 0x66 >> 2 << 5 | 0xCC >> 3)
+                    uint16_t v = s->BitCount() == 16 ? uint16_t(0x33 >> 3 << 11 | 0x66 >> 2 << 5 | 0xCC >> 3)
                                                 : uint16_t(0x33 >> 3 << 10 | 0x66 >> 3 << 5 | 0xCC >> 3);
                     p[0] = v & 0xFF;
                     p[1] = v >> 8;
                 }
             }
-        Dirty.AddRect({0, 0, s->Width, s->Height});
+        Dirty.AddRect({0, 0, s->Width(), s->Height()});
         painted_ = true;
     }
 
