@@ -9,6 +9,7 @@
 #include "framework/vobe_cabinet.h"
 #include "framework/vobe_factory.h"
 #include "framework/vobe_motion.h"
+#include "graphics/dibx.h"
 #include "platform/cp932.h"
 
 namespace vobe {
@@ -685,7 +686,26 @@ bool TVobeControl::ClipToSelf(TRect& r) {
 }
 
 void TVobeControl::Draw() {
-    // The children are drawn by the surface pass of the scene (clip handling lives with the surfaces).
+    DrawChildren();
+}
+
+void TVobeControl::DrawChildren() {
+    TCustomDIBX* surface = GetSurface();
+    if (!surface) return;
+    const TRect saved = surface->ClipRect;
+    const TRect whole = Bounds(0, 0, surface->Width(), surface->Height());
+    const TRect current = saved.Right == 0 ? whole : IntersectRect(saved, whole);
+    for (size_t i = 0; i < Children.size(); ++i) {
+        auto* c = dynamic_cast<TVobeControl*>(Children[i]);
+        if (!c || !c->GetVisible()) continue;
+        TRect r = IntersectRect(c->GetScreenRect(), current);
+        TRect clip;
+        if (c->GetClipRect(clip)) r = IntersectRect(r, clip);
+        if (r.IsEmpty()) continue;
+        surface->ClipRect = r;
+        c->Draw();
+        surface->ClipRect = saved;
+    }
 }
 
 TVobeObject* TVobeControl::HitTest(TPoint p, TAcceptSet acceptSet) {

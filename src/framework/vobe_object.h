@@ -573,6 +573,9 @@ public:
     virtual void SortChildren();
     // After a clip field changed; forwarded to all children.
     virtual void ClipChanged();
+    // Draws the visible children in order, each with the surface clip narrowed to its rectangle (and
+    // its own clip rectangle); the clip is restored after each.
+    void DrawChildren();
 
     // Moves the control under another parent (ignored for the current parent, for the control itself
     // and for one of its descendants).

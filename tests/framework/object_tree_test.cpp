@@ -11,6 +11,7 @@
 #include "framework/vobe_cabinet.h"
 #include "framework/vobe_prop_motion.h"
 #include "framework/vobe_timer.h"
+#include "graphics/dibx.h"
 #include "platform/globals.h"
 
 namespace vobe {
@@ -249,6 +250,56 @@ TEST_F(ObjectTree, InvalidationIsClippedByParentAndClipRect) {
     c->SetVisible(false);
     c->SetColor(6);                           // hidden: nothing to repaint
     EXPECT_EQ(Scene.Base0->Dirty.Count(), 1); // only the hiding itself
+}
+
+// A control that notes the clip it is drawn with.
+class TProbe : public TVobeControl {
+public:
+    using TVobeControl::TVobeControl;
+    std::vector<std::pair<std::string, TRect>>* Log = nullptr;
+    void Draw() override {
+        Log->push_back({Name, GetSurface()->ClipRect});
+        DrawChildren();
+    }
+};
+
+class TSurfaceBase : public TVobeBase {
+public:
+    using TVobeBase::TVobeBase;
+    TDIBX Surface;
+    TCustomDIBX* GetSurface() override { return &Surface; }
+};
+
+TEST_F(ObjectTree, DrawingNarrowsTheClipPerChild) {
+    TSurfaceBase base(&Scene);
+    base.Surface.SetSize(100, 100, 32);
+    base.Width = base.Height = 100;
+    std::vector<std::pair<std::string, TRect>> log;
+    auto probe = [&](const std::string& name, TVobeControl* parent, TRect r) {
+        TProbe* p = NewVobeObject<TProbe>(&Scene);
+        p->Name = name;
+        p->Log = &log;
+        p->SetParent(parent);
+        p->SetBounds(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+        return p;
+    };
+    TProbe* outer = probe("outer", &base, Rect(10, 10, 40, 40));
+    probe("inner", outer, Rect(20, 20, 60, 60)); // at 30..70, cut by the outer's 40
+    TProbe* pixel = probe("pixel", &base, Rect(50, 50, 60, 60));
+    pixel->SetClipLeft(2);
+    pixel->SetClipTop(3);
+    pixel->SetClipWidth(1);
+    pixel->SetClipHeight(1);
+    probe("hidden", &base, Rect(0, 0, 10, 10))->SetVisible(false);
+    probe("away", &base, Rect(200, 0, 210, 10));
+    base.Surface.ResetClip();
+    base.Draw();
+    const std::vector<std::pair<std::string, TRect>> expected = {
+        {"outer", Rect(10, 10, 40, 40)}, {"inner", Rect(30, 30, 40, 40)}, {"pixel", Rect(52, 53, 53, 54)}};
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(base.Surface.ClipRect.Right, 0); // restored
+    // Freed with the test's own base before the scene.
+    for (TVobeObject* o : std::vector<TVobeObject*>(base.Children)) Scene.FreeObject(o);
 }
 
 TEST_F(ObjectTree, MouseEventsPostOncePerKind) {
