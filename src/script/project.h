@@ -121,6 +121,9 @@ public:
 
     // One frame of the script.
     void RunFrame();
+    // A pending game load or save, once per frame; true when a game was loaded. Saving and loading
+    // arrive with the save files: until then nothing is pending.
+    bool ProcessSaveLoad() { return false; }
     bool FileAvailable(const std::string& name);
     int32_t DiskOf(const std::string& name) const { return FFolders.DiskOf(name); }
 

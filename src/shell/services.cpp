@@ -49,6 +49,35 @@ template <class F> void Mounting(F&& mount) {
     }
 }
 
+// Set when the player was started with game folders: the project then skips finding its data.
+bool GameFolderGiven = false;
+
+// The running game as the window sees it.
+class TPlayerProject : public IGameProject {
+public:
+    TPlayerProject() {
+        TProjectServices services = PlayerProjectServices();
+        services.HasGameFolderArgument = GameFolderGiven;
+        FProject = std::make_unique<TProject>(std::move(services));
+        Project = FProject.get();
+    }
+    ~TPlayerProject() override {
+        FProject.reset(); // the end sequence: exit page, status
+        Project = nullptr;
+    }
+    std::string Title() const override { return FProject->Title; }
+    int32_t Width() const override { return FProject->Width; }
+    int32_t Height() const override { return FProject->Height; }
+    int32_t FullScreenWidth() const override { return FProject->FullWidth; }
+    int32_t FullScreenHeight() const override { return FProject->FullHeight; }
+    bool FrameWaitEnabled() const override { return FProject->FrameWaitEnabled; }
+    void RunFrame() override { FProject->RunFrame(); }
+    bool ProcessSaveLoad() override { return FProject->ProcessSaveLoad(); }
+
+private:
+    std::unique_ptr<TProject> FProject;
+};
+
 } // namespace
 
 TGameServices MakePlayerServices() {
@@ -59,6 +88,7 @@ TGameServices MakePlayerServices() {
         if (FileManager) Mounting([] { MountOwnArchives(*FileManager); });
     };
     s.MountFolders = [](const std::string& base, const std::vector<std::string>& folders) {
+        GameFolderGiven = true;
         if (!FileManager) return;
         FileManager->SetBaseFolder(base);
         for (const std::string& folder : folders)
@@ -68,6 +98,7 @@ TGameServices MakePlayerServices() {
     s.FreeParams = [] { FreeParamCollection(); };
     s.DumpVariables = [] { return ParamCollection ? DumpVariables(*ParamCollection) : std::string(); };
     s.VobeInitColor = [](int32_t depth) { VobeInitColor(depth); };
+    s.CreateProject = []() -> std::unique_ptr<IGameProject> { return std::make_unique<TPlayerProject>(); };
     return s;
 }
 
