@@ -5,6 +5,7 @@
 #include "platform/cp932.h"
 #include "platform/message_box.h"
 #include "script/install_set.h"
+#include "script/page.h"
 #include "script/project.h"
 #include "shell/form_view.h"
 #include "shell/player.h"
@@ -98,7 +99,14 @@ TGameServices MakePlayerServices() {
     s.FreeParams = [] { FreeParamCollection(); };
     s.DumpVariables = [] { return ParamCollection ? DumpVariables(*ParamCollection) : std::string(); };
     s.VobeInitColor = [](int32_t depth) { VobeInitColor(depth); };
-    s.CreateProject = []() -> std::unique_ptr<IGameProject> { return std::make_unique<TPlayerProject>(); };
+    s.CreateProject = []() -> std::unique_ptr<IGameProject> {
+        // A page too old for this player asks for a rebuild and closes the window.
+        PageServices().RebuildAndClose = [](const std::string& caption, const std::string& text) {
+            MessageBox(text, caption, MB_OK | MB_ICONWARNING);
+            if (FormView) FormView->Close();
+        };
+        return std::make_unique<TPlayerProject>();
+    };
     return s;
 }
 
