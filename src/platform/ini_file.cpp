@@ -48,10 +48,20 @@ bool KeyValue(const std::string& line, std::string& key, std::string& value) {
 TIniFile::TIniFile(std::string playerPath) : path_(std::move(playerPath)) {
     auto f = TPlatformFile::Open(RealPath(path_), TFileAccess::Read);
     if (!f) return;
-    // Configuration files are small; a huge one is read only up to a sane limit.
-    int64_t size = std::min<int64_t>(f->Size(), 1 << 20);
+    // Configuration files are small. One beyond any sane size is not read, and never rewritten from
+    // a part of it.
+    int64_t size = f->Size();
+    if (size > (16 << 20)) {
+        tooLarge_ = true;
+        return;
+    }
     std::string text(static_cast<size_t>(size), '\0');
     text.resize(static_cast<size_t>(f->Read(text.data(), size)));
+    SetText(text);
+}
+
+void TIniFile::SetText(const std::string& text) {
+    lines_.clear();
     size_t pos = 0;
     while (pos < text.size()) {
         size_t eol = text.find('\n', pos);
@@ -199,6 +209,7 @@ std::string TIniFile::Text() const {
 }
 
 bool TIniFile::Save() {
+    if (tooLarge_) return false;
     // Write a sibling file and rename it over the old one, so that a failed write never leaves a
     // half-written configuration.
     std::string real = RealPath(path_);

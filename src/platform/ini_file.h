@@ -14,6 +14,8 @@ public:
     explicit TIniFile(std::string playerPath);
 
     const std::string& FileName() const { return path_; }
+    // Replaces the content by the lines of a text (as read from a file).
+    void SetText(const std::string& text);
     bool SectionExists(const std::string& section) const;
     bool ValueExists(const std::string& section, const std::string& key) const;
     std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
@@ -43,6 +45,7 @@ private:
     std::string path_;
     std::vector<std::string> lines_;
     bool ok_ = true;
+    bool tooLarge_ = false;
 };
 
 } // namespace vobe

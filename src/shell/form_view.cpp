@@ -499,9 +499,7 @@ void TFormView::DispatchEvent(const TPlatformEvent& ev) {
             window_->Render();
         }
         break;
-    case TPlatformEvent::evFrameRequest:
-        if (!Terminating && project_) StepFrame();
-        break;
+    case TPlatformEvent::evFrameRequest: StepFrame(); break;
     default: break;
     }
 }
