@@ -38,6 +38,10 @@ play "$work/nostart"
 check "missing start page" 2 "$status"
 check "missing start page box" 1 "$(grep -c 'スタートページがありません' "$work/err")"
 
+# The listing of a page inside the archive.
+check "page dump from game.dat" "2	0	-c	3	TComJump	page=\"main.vsb\"	target=0	cond={ocTo ____arg bool:TRUE}" \
+    "$("$tool" page dump "$work/game/game.dat" MAIN.VSB | tail -n 1)"
+
 # The archive alone carries the game too.
 mkdir -p "$work/packed" && cp "$work/game/game.dat" "$work/packed/"
 play "$work/packed"
