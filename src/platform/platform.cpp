@@ -16,12 +16,13 @@ SDL_Window* gMainWindow = nullptr;
 unsigned gFrameEvent = 0;
 } // namespace
 
-bool InitPlatform(bool headless) {
-    if (gStarted) ShutdownPlatform();
-    gHeadless = headless;
+namespace {
+
+void SetHints(bool headless) {
     if (headless) {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        // Hints, not the environment: they end with SDL_Quit and reach no other run or process.
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "dummy", SDL_HINT_OVERRIDE);
+        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
     }
     // The screen saver must not start while a game plays; nearest-pixel stretching as the system's
     // colour-on-colour stretch mode.
@@ -29,21 +30,52 @@ bool InitPlatform(bool headless) {
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    gStarted = true;
-    gVideo = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) == 0;
-    if (!gVideo) {
-        // Without a display the player still runs, as if headless.
-        SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER);
-        gHeadless = true;
-    } else if (!headless) {
-        // SDL falls back to drivers that show nothing when there is no display: nobody could see a
-        // window or answer a box there, so the run is headless.
-        const char* driver = SDL_GetCurrentVideoDriver();
-        if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
-            gHeadless = true;
-            gVideo = false;
-        }
+    // The picture is composed in memory and only changed rectangles are uploaded, so SDL's software
+    // renderer is enough; it starts in well under a millisecond where a GL context can take hundreds
+    // (SDL_RENDER_DRIVER in the environment still chooses another).
+    if (!std::getenv("SDL_RENDER_DRIVER")) {
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     }
+}
+
+// SDL falls back to drivers that show nothing when there is no display.
+bool ShowsNothing(const char* driver) {
+    return !driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+}
+
+bool DisplayExpected() {
+    const char* x = std::getenv("DISPLAY");
+    const char* w = std::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (w && *w);
+}
+
+} // namespace
+
+bool InitPlatform(bool headless) {
+    if (gStarted) ShutdownPlatform();
+    gHeadless = headless;
+    gStarted = true;
+    for (int attempt = 0;; ++attempt) {
+        SetHints(headless);
+        gVideo = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) == 0;
+        if (headless) break;
+        bool real = gVideo && !ShowsNothing(SDL_GetCurrentVideoDriver());
+        // An X server can refuse a connection for a moment (just after another one closed): a display
+        // that is there is asked again before the run gives up on it.
+        if (real || !DisplayExpected() || attempt == 2) {
+            if (!real) {
+                // Nobody could see a window or answer a box: the run is headless.
+                if (!gVideo) SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER);
+                gHeadless = true;
+                gVideo = false;
+            }
+            break;
+        }
+        SDL_Quit();
+        SDL_Delay(50);
+    }
+    if (headless && !gVideo) SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER);
     if (gFrameEvent == 0) {
         Uint32 t = SDL_RegisterEvents(1);
         gFrameEvent = t == static_cast<Uint32>(-1) ? 0 : t;
