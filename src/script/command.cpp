@@ -53,8 +53,10 @@ public:
     explicit TFieldWriter(TStream& s) : FStream(s) {}
     int32_t Version() const override { return PageVersion; }
     void Expr(const char*, TExprPtr& e) override {
-        if (e) e->SaveToStream(FStream);
-        else WriteInt32(FStream, 0); // an absent expression is stored as one without operations
+        if (e)
+            e->SaveToStream(FStream);
+        else
+            WriteInt32(FStream, 0); // an absent expression is stored as one without operations
     }
     void Str(const char*, std::string& s) override { WriteStr(FStream, s); }
     void Int(const char*, int32_t& v) override { WriteInt32(FStream, v); }
@@ -80,7 +82,9 @@ private:
 
 TCommand::~TCommand() = default;
 
-int32_t TCommand::Version() const { return FPage ? FPage->GetVersion() : PageVersion; }
+int32_t TCommand::Version() const {
+    return FPage ? FPage->GetVersion() : PageVersion;
+}
 
 void TCommand::LoadFromStream(TStream& s) {
     indent = ReadInt32(s);

@@ -8,7 +8,9 @@ namespace vobe {
 
 namespace {
 
-template <class T> std::unique_ptr<TCommand> Make(TPage* page) { return std::make_unique<T>(page); }
+template <class T> std::unique_ptr<TCommand> Make(TPage* page) {
+    return std::make_unique<T>(page);
+}
 
 using TMaker = std::unique_ptr<TCommand> (*)(TPage*);
 

@@ -27,8 +27,9 @@ void TVobeInstallSet::LoadFromStream(TStream& s) {
         Version = 0;
         char magic[5] = {};
         int64_t start = s.GetPosition();
-        if (s.Read(magic, 5) == 5 && magic[0] == 'i' && magic[1] == 's' && std::isdigit((unsigned char)magic[2]) &&
-            std::isdigit((unsigned char)magic[3]) && std::isdigit((unsigned char)magic[4])) {
+        if (s.Read(magic, 5) == 5 && magic[0] == 'i' && magic[1] == 's' &&
+            std::isdigit((unsigned char)magic[2]) && std::isdigit((unsigned char)magic[3]) &&
+            std::isdigit((unsigned char)magic[4])) {
             Version = (magic[2] - '0') * 100 + (magic[3] - '0') * 10 + (magic[4] - '0');
         } else {
             s.SetPosition(start);

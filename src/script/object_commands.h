@@ -38,10 +38,10 @@ public:
     using TComComponent::TComComponent;
 };
 
-#define VOBE_COMPONENT_COMMAND(Name, Base, Kind)                                                      \
-    class Name : public Base {                                                                       \
-    public:                                                                                          \
-        explicit Name(TPage* page) : Base(page, Kind) {}                                             \
+#define VOBE_COMPONENT_COMMAND(Name, Base, Kind)                                                             \
+    class Name : public Base {                                                                               \
+    public:                                                                                                  \
+        explicit Name(TPage* page) : Base(page, Kind) {}                                                     \
     }
 
 VOBE_COMPONENT_COMMAND(TComTimer, TComComponent, ckTimer);

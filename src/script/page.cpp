@@ -5,8 +5,8 @@
 
 #include "archive/file_manager.h"
 #include "platform/cp932.h"
-#include "platform/message_box.h"
 #include "platform/globals.h"
+#include "platform/message_box.h"
 #include "script/command_factory.h"
 #include "values/param_collection.h"
 
@@ -17,15 +17,20 @@ TPageServices& PageServices() {
     return services;
 }
 
-TPage::TPage() { ClearMask(); }
+TPage::TPage() {
+    ClearMask();
+}
 
 TPage::~TPage() {
     // A page may keep a variable of its own, named by the byte 0x01 and the page name.
     if (!ParamCollection || FName.empty()) return;
-    if (TParamCollectionItem* item = ParamCollection->FindItem("\x01" + FName)) ParamCollection->DeleteItem(item);
+    if (TParamCollectionItem* item = ParamCollection->FindItem("\x01" + FName))
+        ParamCollection->DeleteItem(item);
 }
 
-void TPage::ClearMask() { std::memset(PropertyMask, 0, sizeof(PropertyMask)); }
+void TPage::ClearMask() {
+    std::memset(PropertyMask, 0, sizeof(PropertyMask));
+}
 
 bool TPage::MaskBit(int32_t kind, int32_t id) const {
     if (kind < 0 || kind >= CommandKindCount || id < 0 || id >= PropertyMaskBytes * 8) return false;
@@ -35,8 +40,10 @@ bool TPage::MaskBit(int32_t kind, int32_t id) const {
 void TPage::SetMaskBit(int32_t kind, int32_t id, bool on) {
     if (kind < 0 || kind >= CommandKindCount || id < 0 || id >= PropertyMaskBytes * 8) return;
     uint8_t bit = static_cast<uint8_t>(1u << (id % 8));
-    if (on) PropertyMask[kind][id / 8] |= bit;
-    else PropertyMask[kind][id / 8] &= static_cast<uint8_t>(~bit);
+    if (on)
+        PropertyMask[kind][id / 8] |= bit;
+    else
+        PropertyMask[kind][id / 8] &= static_cast<uint8_t>(~bit);
 }
 
 int32_t TPage::IndexOf(const TCommand* c) const {
@@ -61,9 +68,12 @@ void TPage::LoadFromFile(const std::string& name) {
     FName = name;
     TMemoryStream data;
     auto& services = PageServices();
-    if (services.LoadFile) services.LoadFile(name, data);
-    else if (FileManager) FileManager->LoadToStream(data, name);
-    else throw EVobeError(name);
+    if (services.LoadFile)
+        services.LoadFile(name, data);
+    else if (FileManager)
+        FileManager->LoadToStream(data, name);
+    else
+        throw EVobeError(name);
     data.SetPosition(0);
     LoadFromStream(data);
 }
@@ -78,8 +88,10 @@ void TPage::LoadFromStream(TStream& s) {
             static const std::string caption = SJ("警告");
             static const std::string text = SJ("リビルドしてください");
             auto& services = PageServices();
-            if (services.RebuildAndClose) services.RebuildAndClose(caption, FName + "\r\n" + text);
-            else MessageBox(FName + "\r\n" + text, caption, MB_OK | MB_ICONWARNING);
+            if (services.RebuildAndClose)
+                services.RebuildAndClose(caption, FName + "\r\n" + text);
+            else
+                MessageBox(FName + "\r\n" + text, caption, MB_OK | MB_ICONWARNING);
             return;
         }
         ReadBody(s);

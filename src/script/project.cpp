@@ -158,7 +158,9 @@ void TProjectFile::SaveToStream(TStream& s) const {
 
 // ---- TProject --------------------------------------------------------------------------------------
 
-TProject::TProject(TProjectServices services) : FServices(std::move(services)) { Start(); }
+TProject::TProject(TProjectServices services) : FServices(std::move(services)) {
+    Start();
+}
 
 void TProject::Start() {
     DiskMessage = Text("ディスク%dを入れてから[OK]をクリックしてください");
@@ -288,7 +290,8 @@ bool TProject::DiscoverGameData() {
     for (;;) {
         if (SearchDisks(install.Title)) return true;
         if (!FServices.MessageBox) return false;
-        if (FServices.MessageBox(Text("ディスクを入れてください"), Text("情報"), bkOkCancelInformation) == baOk)
+        if (FServices.MessageBox(Text("ディスクを入れてください"), Text("情報"), bkOkCancelInformation) ==
+            baOk)
             continue;
         if (FServices.MessageBox(QuitMessage, Title, bkQuitQuestion) == baOk) return false;
     }

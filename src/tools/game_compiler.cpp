@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <map>
 
+#include "archive/vf_archive.h"
 #include "framework/prop_table.h"
 #include "platform/cp932.h"
-#include "archive/vf_archive.h"
 #include "platform/file.h"
 #include "platform/file_info.h"
 #include "platform/paths.h"
@@ -33,8 +33,12 @@ std::string Lower(std::string s) {
     return s;
 }
 
-bool IsIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-bool IsIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+bool IsIdentStart(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
+bool IsIdentChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
 
 // Walks text outside double-quoted literals (with the expression language's backslash escapes) and
 // reports the bracket depth at every byte: f(i, depth) returns true to stop.
@@ -44,8 +48,10 @@ template <class F> void ScanTopLevel(const std::string& s, F f) {
     for (size_t i = 0; i < s.size(); ++i) {
         char c = s[i];
         if (quote) {
-            if (c == '\\' && i + 1 < s.size()) ++i;
-            else if (c == '"') quote = false;
+            if (c == '\\' && i + 1 < s.size())
+                ++i;
+            else if (c == '"')
+                quote = false;
             continue;
         }
         if (c == '"') {
@@ -62,7 +68,8 @@ template <class F> void ScanTopLevel(const std::string& s, F f) {
 size_t FindTopLevelWord(const std::string& s, const std::string& word) {
     size_t found = std::string::npos;
     ScanTopLevel(s, [&](size_t i, int depth) {
-        if (depth == 0 && s.compare(i, word.size(), word) == 0 && (i == 0 || s[i - 1] == ' ' || s[i - 1] == '\t') &&
+        if (depth == 0 && s.compare(i, word.size(), word) == 0 &&
+            (i == 0 || s[i - 1] == ' ' || s[i - 1] == '\t') &&
             (i + word.size() == s.size() || s[i + word.size()] == ' ' || s[i + word.size()] == '\t'))
             found = i;
         return false;
@@ -164,20 +171,32 @@ int32_t TypeCode(const std::string& name) {
 const std::map<std::string, int32_t>& GenericKeywords() {
     static const std::map<std::string, int32_t> words = [] {
         std::map<std::string, int32_t> m;
-        for (int32_t k = 0; k < CommandKindCount; ++k) m[Lower(std::string(CommandClassName(k)).substr(4))] = k;
+        for (int32_t k = 0; k < CommandKindCount; ++k)
+            m[Lower(std::string(CommandClassName(k)).substr(4))] = k;
         const std::pair<const char*, int32_t> aliases[] = {
-            {"box", ckBoxNew},          {"image", ckImgNew},         {"message", ckMesNew},
-            {"button", ckBtnNew},       {"particle", ckParticleNew}, {"fire", ckFireNew},
-            {"edit", ckEditNew},        {"memo", ckMemoNew},         {"mapimage", ckMapImgNew},
-            {"wave", ckWaveNew},        {"tile", ckTileNew},         {"slider", ckSliderNew},
-            {"scrollbar", ckScrollbarNew}, {"gauge", ckGaugeNew},    {"prevmenu", ckPrevMenuNew},
-            {"label", ckCaption},       {"cglabel", ckCGCaption},
+            {"box", ckBoxNew},
+            {"image", ckImgNew},
+            {"message", ckMesNew},
+            {"button", ckBtnNew},
+            {"particle", ckParticleNew},
+            {"fire", ckFireNew},
+            {"edit", ckEditNew},
+            {"memo", ckMemoNew},
+            {"mapimage", ckMapImgNew},
+            {"wave", ckWaveNew},
+            {"tile", ckTileNew},
+            {"slider", ckSliderNew},
+            {"scrollbar", ckScrollbarNew},
+            {"gauge", ckGaugeNew},
+            {"prevmenu", ckPrevMenuNew},
+            {"label", ckCaption},
+            {"cglabel", ckCGCaption},
         };
         for (auto& [name, kind] : aliases) m[name] = kind;
         // Words with a syntax of their own.
-        for (const char* own : {"if", "elseif", "else", "label", "jump", "call", "exit", "while", "for",
-                                "whileinit", "whileloop", "break", "continue", "comment", "pcreset", "reset",
-                                "calc", "var", "varnew"})
+        for (const char* own :
+             {"if", "elseif", "else", "label", "jump", "call", "exit", "while", "for", "whileinit",
+              "whileloop", "break", "continue", "comment", "pcreset", "reset", "calc", "var", "varnew"})
             m.erase(own);
         return m;
     }();
@@ -370,9 +389,12 @@ void TGameCompiler::TPageBuilder::Target(const TLine& l, TCommand* c, const std:
     p.LabelGiven = !label.empty();
     FOwner.FPending.push_back(std::move(p));
     const std::string& name = FOwner.FPending.back().Page;
-    if (auto* j = dynamic_cast<TComJump*>(c)) j->FPageName = name;
-    else if (auto* k = dynamic_cast<TComCall*>(c)) k->FPageName = name;
-    else if (auto* r = dynamic_cast<TComPCReset*>(c)) r->FPageName = name;
+    if (auto* j = dynamic_cast<TComJump*>(c))
+        j->FPageName = name;
+    else if (auto* k = dynamic_cast<TComCall*>(c))
+        k->FPageName = name;
+    else if (auto* r = dynamic_cast<TComPCReset*>(c))
+        r->FPageName = name;
 }
 
 size_t TGameCompiler::TPageBuilder::Statement(size_t pos, int32_t depth) {
@@ -503,7 +525,8 @@ size_t TGameCompiler::TPageBuilder::Statement(size_t pos, int32_t depth) {
         });
         if (arrow != std::string::npos) {
             std::string var = Trim(text.substr(arrow + 2));
-            if (var.empty() || var.find(' ') != std::string::npos) Error(l.No, "\"->\" takes one variable name");
+            if (var.empty() || var.find(' ') != std::string::npos)
+                Error(l.No, "\"->\" takes one variable name");
             c->FResultVar = Utf8ToSjis(var);
             text = Trim(text.substr(0, arrow));
         }
@@ -518,7 +541,8 @@ size_t TGameCompiler::TPageBuilder::Statement(size_t pos, int32_t depth) {
                     c->FArgs.push_back(Expr(l.No, a));
                 }
         }
-        if (target.find(' ') != std::string::npos) Error(l.No, "\"call\" takes PAGE[:LABEL] [(ARGS)] [-> VAR] [if COND]");
+        if (target.find(' ') != std::string::npos)
+            Error(l.No, "\"call\" takes PAGE[:LABEL] [(ARGS)] [-> VAR] [if COND]");
         Target(l, c, target);
         return pos + 1;
     }
@@ -526,8 +550,10 @@ size_t TGameCompiler::TPageBuilder::Statement(size_t pos, int32_t depth) {
         std::vector<std::string> parts = SplitTopLevel(rest, ' ');
         std::string target = parts.empty() ? std::string() : parts[0];
         TComPCReset* r = word == "reset" ? Emit<TComReset>(l.No, depth) : Emit<TComPCReset>(l.No, depth);
-        if (parts.size() == 2 && parts[1] == "all" && word == "pcreset") r->FAll = 1;
-        else if (parts.size() > 1) Error(l.No, "\"" + word + "\" takes PAGE[:LABEL]" + (word == "pcreset" ? " [all]" : ""));
+        if (parts.size() == 2 && parts[1] == "all" && word == "pcreset")
+            r->FAll = 1;
+        else if (parts.size() > 1)
+            Error(l.No, "\"" + word + "\" takes PAGE[:LABEL]" + (word == "pcreset" ? " [all]" : ""));
         Target(l, r, target);
         return pos + 1;
     }
@@ -555,7 +581,8 @@ size_t TGameCompiler::TPageBuilder::Statement(size_t pos, int32_t depth) {
         std::string name = Trim(text.substr(0, eq));
         if (name.empty() || name.find(' ') != std::string::npos) Error(l.No, "expected one variable name");
         v->FName = Utf8ToSjis(name);
-        v->FValue = eq == std::string::npos ? std::make_unique<TVobeParser>() : Expr(l.No, text.substr(eq + 1));
+        v->FValue =
+            eq == std::string::npos ? std::make_unique<TVobeParser>() : Expr(l.No, text.substr(eq + 1));
         return pos + 1;
     }
     if (word == "result") {
@@ -575,7 +602,8 @@ void TGameCompiler::TPageBuilder::Directive(const TLine& l, const std::string& r
     FPage.Page->ResultType = static_cast<uint8_t>(type);
 }
 
-void TGameCompiler::TPageBuilder::Generic(const TLine& l, int32_t kind, const std::string& rest, int32_t depth) {
+void TGameCompiler::TPageBuilder::Generic(const TLine& l, int32_t kind, const std::string& rest,
+                                          int32_t depth) {
     std::string error;
     std::vector<TPair> pairs;
     const char* primary = PrimaryField(kind);
@@ -647,14 +675,18 @@ void TGameCompiler::TPageBuilder::Generic(const TLine& l, int32_t kind, const st
         }
         void Int(const char* name, int32_t& v) override {
             if (const TPair* p = Take(name))
-                if (!ParseInt(p->Value, INT32_MIN, INT32_MAX, v)) B->Error(L->No, std::string(name) + " takes an integer");
+                if (!ParseInt(p->Value, INT32_MIN, INT32_MAX, v))
+                    B->Error(L->No, std::string(name) + " takes an integer");
         }
         void Byte(const char* name, uint8_t& v) override {
             if (const TPair* p = Take(name)) {
                 int32_t x = 0;
-                if (p->Value == "TRUE" || p->Value == "true") x = 1;
-                else if (p->Value == "FALSE" || p->Value == "false") x = 0;
-                else if (!ParseInt(p->Value, 0, 255, x)) B->Error(L->No, std::string(name) + " takes a number 0-255");
+                if (p->Value == "TRUE" || p->Value == "true")
+                    x = 1;
+                else if (p->Value == "FALSE" || p->Value == "false")
+                    x = 0;
+                else if (!ParseInt(p->Value, 0, 255, x))
+                    B->Error(L->No, std::string(name) + " takes a number 0-255");
                 v = static_cast<uint8_t>(x);
             }
         }
@@ -763,7 +795,8 @@ void TGameCompiler::SetProject(const std::string& file, const std::string& text)
             std::string value = eq == std::string::npos ? std::string() : Trim(line.substr(eq + 1));
             switch (type) {
             case 1:
-                if (!value.empty() && !ParseInt(value, INT32_MIN, INT32_MAX, v.IntValue)) error("not an integer");
+                if (!value.empty() && !ParseInt(value, INT32_MIN, INT32_MAX, v.IntValue))
+                    error("not an integer");
                 break;
             case 2: {
                 if (value.empty()) break;
@@ -773,9 +806,12 @@ void TGameCompiler::SetProject(const std::string& file, const std::string& text)
                 break;
             }
             case 3:
-                if (value == "TRUE" || value == "true" || value == "1") v.BoolValue = true;
-                else if (value.empty() || value == "FALSE" || value == "false" || value == "0") v.BoolValue = false;
-                else error("a flag is TRUE or FALSE");
+                if (value == "TRUE" || value == "true" || value == "1")
+                    v.BoolValue = true;
+                else if (value.empty() || value == "FALSE" || value == "false" || value == "0")
+                    v.BoolValue = false;
+                else
+                    error("a flag is TRUE or FALSE");
                 break;
             case 4: {
                 std::string s;
@@ -816,21 +852,36 @@ void TGameCompiler::SetProject(const std::string& file, const std::string& text)
             error(key + " takes true or false");
             return false;
         };
-        if (key == "title") p.Title = text_();
-        else if (key == "width") p.Width = integer();
-        else if (key == "height") p.Height = integer();
-        else if (key == "fullscreen_width") p.FullWidth = integer(), fullWidthSet = true;
-        else if (key == "fullscreen_height") p.FullHeight = integer(), fullHeightSet = true;
-        else if (key == "start") p.StartPage = value.empty() ? std::string() : PageNameOf(value);
-        else if (key == "exit") p.ExitPage = value.empty() ? std::string() : PageNameOf(value);
-        else if (key == "registry_key") p.RegistryKey = text_();
-        else if (key == "image_key") p.ImageKey = integer();
-        else if (key == "save_status") p.SaveStatusEnabled = flag();
-        else if (key == "frame_wait") p.FrameWaitEnabled = flag();
-        else if (key == "media_extensions") p.MediaExtensions = text_();
-        else if (key == "disk_message") p.DiskMessage = text_();
-        else if (key == "quit_message") p.QuitMessage = text_();
-        else error("unknown setting \"" + key + "\"");
+        if (key == "title")
+            p.Title = text_();
+        else if (key == "width")
+            p.Width = integer();
+        else if (key == "height")
+            p.Height = integer();
+        else if (key == "fullscreen_width")
+            p.FullWidth = integer(), fullWidthSet = true;
+        else if (key == "fullscreen_height")
+            p.FullHeight = integer(), fullHeightSet = true;
+        else if (key == "start")
+            p.StartPage = value.empty() ? std::string() : PageNameOf(value);
+        else if (key == "exit")
+            p.ExitPage = value.empty() ? std::string() : PageNameOf(value);
+        else if (key == "registry_key")
+            p.RegistryKey = text_();
+        else if (key == "image_key")
+            p.ImageKey = integer();
+        else if (key == "save_status")
+            p.SaveStatusEnabled = flag();
+        else if (key == "frame_wait")
+            p.FrameWaitEnabled = flag();
+        else if (key == "media_extensions")
+            p.MediaExtensions = text_();
+        else if (key == "disk_message")
+            p.DiskMessage = text_();
+        else if (key == "quit_message")
+            p.QuitMessage = text_();
+        else
+            error("unknown setting \"" + key + "\"");
     }
     if (!fullWidthSet) p.FullWidth = p.Width;
     if (!fullHeightSet) p.FullHeight = p.Height;
@@ -850,13 +901,19 @@ void TGameCompiler::Link() {
         }
         if (target) {
             // Refer to the page by the name it was compiled under (the page cache compares exactly).
-            if (auto* j = dynamic_cast<TComJump*>(p.Command)) j->FPageName = target->Name;
-            else if (auto* c = dynamic_cast<TComCall*>(p.Command)) c->FPageName = target->Name;
-            else if (auto* r = dynamic_cast<TComPCReset*>(p.Command)) r->FPageName = target->Name;
+            if (auto* j = dynamic_cast<TComJump*>(p.Command))
+                j->FPageName = target->Name;
+            else if (auto* c = dynamic_cast<TComCall*>(p.Command))
+                c->FPageName = target->Name;
+            else if (auto* r = dynamic_cast<TComPCReset*>(p.Command))
+                r->FPageName = target->Name;
         }
-        if (auto* j = dynamic_cast<TComJump*>(p.Command)) j->FTarget = index;
-        else if (auto* c = dynamic_cast<TComCall*>(p.Command)) c->FTarget = index;
-        else if (auto* r = dynamic_cast<TComPCReset*>(p.Command)) r->FTarget = index;
+        if (auto* j = dynamic_cast<TComJump*>(p.Command))
+            j->FTarget = index;
+        else if (auto* c = dynamic_cast<TComCall*>(p.Command))
+            c->FTarget = index;
+        else if (auto* r = dynamic_cast<TComPCReset*>(p.Command))
+            r->FTarget = index;
     }
     FPending.clear();
     // Every component command of a page carries a slot for every property its kind's row names: a
@@ -874,7 +931,8 @@ void TGameCompiler::Link() {
         if (!FProject.ExitPage.empty() && !FindPage(FProject.ExitPage))
             throw ECompileError(Utf8ToSjis(file) + SJ("ページがありません: ") + FProject.ExitPage);
         if (auto* s = FindPage(FProject.StartPage)) FProject.StartPage = s->Name;
-        if (auto* e = FProject.ExitPage.empty() ? nullptr : FindPage(FProject.ExitPage)) FProject.ExitPage = e->Name;
+        if (auto* e = FProject.ExitPage.empty() ? nullptr : FindPage(FProject.ExitPage))
+            FProject.ExitPage = e->Name;
     }
 }
 

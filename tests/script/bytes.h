@@ -66,7 +66,8 @@ inline TBytes PageHeader(int32_t version, uint8_t resultType, int32_t t, int32_t
     for (int32_t k = 0; k < t; ++k)
         for (int32_t j = 0; j < r; ++j) {
             uint8_t v = 0;
-            if (k < static_cast<int32_t>(rows.size()) && j < static_cast<int32_t>(rows[k].size())) v = rows[k][j];
+            if (k < static_cast<int32_t>(rows.size()) && j < static_cast<int32_t>(rows[k].size()))
+                v = rows[k][j];
             p.u8(v);
         }
     return p;

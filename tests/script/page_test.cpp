@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "bytes.h"
+#include "framework/prop_table.h"
 #include "platform/globals.h"
 #include "script/command_factory.h"
 #include "script/flow_commands.h"
 #include "script/object_commands.h"
-#include "framework/prop_table.h"
 #include "script/page_dump.h"
 #include "values/build_vobe_parser.h"
 #include "values/param_collection.h"
-#include "bytes.h"
 
 namespace vobe {
 namespace {
@@ -18,7 +18,9 @@ namespace {
 using test::PageHeader;
 using test::TBytes;
 
-std::string ExprText(const TVobeParser* e) { return e ? DumpExpr(*e) : "absent"; }
+std::string ExprText(const TVobeParser* e) {
+    return e ? DumpExpr(*e) : "absent";
+}
 
 void Load(TPage& page, const TBytes& bytes) {
     TMemoryStream s = bytes.stream();
@@ -30,7 +32,8 @@ void Load(TPage& page, const TBytes& bytes) {
 std::vector<uint8_t> Row(std::initializer_list<int> ids, size_t size = 21) {
     std::vector<uint8_t> row(size, 0);
     for (int id : ids)
-        if (static_cast<size_t>(id / 8) < size) row[static_cast<size_t>(id / 8)] |= static_cast<uint8_t>(1 << (id % 8));
+        if (static_cast<size_t>(id / 8) < size)
+            row[static_cast<size_t>(id / 8)] |= static_cast<uint8_t>(1 << (id % 8));
     return row;
 }
 
@@ -117,9 +120,9 @@ TEST(PageFormat, VersionDependentFields) {
         int32_t version;
         bool block, index, paused;
     };
-    for (const Case& c : {Case{105, false, true, false}, Case{104, false, false, false},
-                          Case{106, false, true, false}, Case{107, true, true, false},
-                          Case{108, true, true, true}, Case{110, true, true, true}}) {
+    for (const Case& c :
+         {Case{105, false, true, false}, Case{104, false, false, false}, Case{106, false, true, false},
+          Case{107, true, true, false}, Case{108, true, true, true}, Case{110, true, true, true}}) {
         SCOPED_TRACE(c.version);
         TBytes p = PageHeader(c.version, 0, 0, 21);
         p.i32(6);
@@ -217,7 +220,15 @@ TEST(PageFormat, DamagedPagesFailCleanly) {
     TBytes good = PageHeader(110, 4, 61, 21, rows);
     good.i32(3);
     good.u8(8).header(0, 0, 1, 1).strExpr("a").intExpr(1).strExpr("text");
-    good.u8(5).header(0, 0, 1, 2).str("sub.vsb").i32(0).str("r").boolExpr(true).i32(2).intExpr(1).varExpr("x");
+    good.u8(5)
+        .header(0, 0, 1, 2)
+        .str("sub.vsb")
+        .i32(0)
+        .str("r")
+        .boolExpr(true)
+        .i32(2)
+        .intExpr(1)
+        .varExpr("x");
     good.u8(59).header(0, 0, 1, 3).boolExpr(true).i32(1).strExpr("bg");
     // Cabinet commands read no props here (row 59 is empty): mode, then the list count and expressions.
     {
@@ -241,7 +252,15 @@ TEST(PageFormat, DamagedPagesFailCleanly) {
         TBytes().i32(110).u8(0).i32(-1).i32(21),
         TBytes(PageHeader(110, 0, 0, 21)).i32(1).u8(3).header(0, 0, 0, 1).i32(0x7FFFFFF0),
         TBytes(PageHeader(110, 0, 0, 21)).i32(1).u8(20).header(0, 0, 0, 1).i32(0x7FFFFFF0),
-        TBytes(PageHeader(110, 0, 0, 21)).i32(1).u8(5).header(0, 0, 0, 1).str("p").i32(0).str("").noExpr().i32(0x40000000),
+        TBytes(PageHeader(110, 0, 0, 21))
+            .i32(1)
+            .u8(5)
+            .header(0, 0, 0, 1)
+            .str("p")
+            .i32(0)
+            .str("")
+            .noExpr()
+            .i32(0x40000000),
     };
     for (size_t i = 0; i < corrupt.size(); ++i) {
         TPage page;
@@ -260,9 +279,9 @@ TEST(PageFormat, FlagsFixedByClass) {
         int32_t code;
         int skip, cont; // -1: the header's value
     };
-    const Case cases[] = {{ckComment, 1, 0}, {ckElse, -1, 1}, {ckWhileInit, -1, 1}, {ckWhileLoop, -1, 1},
-                          {ckDoEvent, -1, 0}, {ckGameSave, -1, 0}, {ckGameLoad, -1, 0}, {ckIf, -1, -1},
-                          {ckCalc, -1, -1}};
+    const Case cases[] = {{ckComment, 1, 0},    {ckElse, -1, 1},    {ckWhileInit, -1, 1},
+                          {ckWhileLoop, -1, 1}, {ckDoEvent, -1, 0}, {ckGameSave, -1, 0},
+                          {ckGameLoad, -1, 0},  {ckIf, -1, -1},     {ckCalc, -1, -1}};
     for (const Case& c : cases) {
         for (uint8_t header : {uint8_t(0), uint8_t(1)}) {
             auto cmd = CreateCommand(c.code, &page);
@@ -346,7 +365,8 @@ TEST(ComponentCommand, PropertySlotsEvaluateWithDefaults) {
     CreateParamCollection();
     ParamCollection->AddNamedParam(PT_INT, "x")->SetAsInt(7);
     TPage page;
-    for (int id : {PR_LEFT, PR_TOP, PR_COLOR, PR_VISIBLE, PR_NAME, PR_PARAM1}) page.SetMaskBit(ckBoxNew, id, true);
+    for (int id : {PR_LEFT, PR_TOP, PR_COLOR, PR_VISIBLE, PR_NAME, PR_PARAM1})
+        page.SetMaskBit(ckBoxNew, id, true);
     TComBoxNew box(&page);
     CompileExpression("x * 2", *box.FProps[PR_LEFT]);
     CompileExpression("missing + 1", *box.FProps[PR_TOP]); // no value: the default stands in
@@ -356,7 +376,7 @@ TEST(ComponentCommand, PropertySlotsEvaluateWithDefaults) {
     EXPECT_EQ(box.PropInt(PR_LEFT, 0), 14);
     EXPECT_EQ(box.PropInt(PR_TOP, -5), -5);
     EXPECT_EQ(box.PropInt(PR_COLOR, -1), -1); // present, without operations
-    EXPECT_EQ(box.PropInt(PR_WIDTH, 99), 99);  // absent
+    EXPECT_EQ(box.PropInt(PR_WIDTH, 99), 99); // absent
     EXPECT_FALSE(box.PropBool(PR_VISIBLE, true));
     EXPECT_EQ(box.PropStr(PR_NAME, ""), "bg7");
     EXPECT_EQ(box.PropFloat(PR_PARAM1, 0), 2.5L);
@@ -365,14 +385,24 @@ TEST(ComponentCommand, PropertySlotsEvaluateWithDefaults) {
 
 TEST(PageLifetime, FreeingAPageDeletesItsOwnVariable) {
     CreateParamCollection();
-    ParamCollection->AddNamedParam(PT_INT, "\x01" "menu.vsb")->SetAsInt(1);
-    ParamCollection->AddNamedParam(PT_INT, "\x01" "other.vsb")->SetAsInt(1);
+    ParamCollection
+        ->AddNamedParam(PT_INT, "\x01"
+                                "menu.vsb")
+        ->SetAsInt(1);
+    ParamCollection
+        ->AddNamedParam(PT_INT, "\x01"
+                                "other.vsb")
+        ->SetAsInt(1);
     {
         TPage page;
         page.SetName("menu.vsb");
     }
-    EXPECT_EQ(ParamCollection->FindItem("\x01" "menu.vsb"), nullptr);
-    EXPECT_NE(ParamCollection->FindItem("\x01" "other.vsb"), nullptr);
+    EXPECT_EQ(ParamCollection->FindItem("\x01"
+                                        "menu.vsb"),
+              nullptr);
+    EXPECT_NE(ParamCollection->FindItem("\x01"
+                                        "other.vsb"),
+              nullptr);
     FreeParamCollection();
 }
 

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "bytes.h"
 #include "platform/globals.h"
 #include "script/install_set.h"
 #include "values/param_collection.h"
-#include "bytes.h"
 
 namespace vobe {
 namespace {
@@ -53,7 +53,8 @@ struct TFakePlayer {
             auto it = files.find(n);
             if (it == files.end()) throw EVobeError("missing " + n);
             d.Clear();
-            if (!it->second.empty()) d.WriteBuffer(it->second.data(), static_cast<int64_t>(it->second.size()));
+            if (!it->second.empty())
+                d.WriteBuffer(it->second.data(), static_cast<int64_t>(it->second.size()));
         };
         s.HasBaseFolder = [this] { return baseFolder; };
         s.SetBaseFolder = [this](const std::string&) { baseFolder = true; };
@@ -120,10 +121,8 @@ TEST(ProjectFile, VersionRules) {
         const char* media;
     };
     const Case cases[] = {
-        {110, "end.vsb", false, true, ".ogg"},
-        {109, "", false, true, ".ogg"},
-        {106, "", false, true, ".wav.wma.ogg.mid"},
-        {105, "", false, false, ".wav.wma.ogg.mid"},
+        {110, "end.vsb", false, true, ".ogg"},      {109, "", false, true, ".ogg"},
+        {106, "", false, true, ".wav.wma.ogg.mid"}, {105, "", false, false, ".wav.wma.ogg.mid"},
         {103, "", true, false, ".wav.wma.ogg.mid"},
     };
     for (const Case& c : cases) {
@@ -254,10 +253,12 @@ TEST(Project, DiskOfAndFileAvailable) {
         int requests;
     };
     const Case cases[] = {
-        {"data\\bg\\a.png", 2, true, 1},   {"DATA\\BG", 2, true, 1},        {"data\\bgm.ogg", 0, false, 0},
-        {"data\\a.png", 0, false, 0},      {"data\\bg\\x\\y.png", 2, true, 1}, {"data\\bg\\a.ogg", 2, false, 0},
-        {"data\\bg\\a.OGG", 2, false, 0},  {"movie\\op.mpg", 3, true, 1},   {"data\\here.png", 0, true, 0},
-        {"", 0, false, 0},                 {"data\\bg\\noext", 2, true, 1},
+        {"data\\bg\\a.png", 2, true, 1},    {"DATA\\BG", 2, true, 1},
+        {"data\\bgm.ogg", 0, false, 0},     {"data\\a.png", 0, false, 0},
+        {"data\\bg\\x\\y.png", 2, true, 1}, {"data\\bg\\a.ogg", 2, false, 0},
+        {"data\\bg\\a.OGG", 2, false, 0},   {"movie\\op.mpg", 3, true, 1},
+        {"data\\here.png", 0, true, 0},     {"", 0, false, 0},
+        {"data\\bg\\noext", 2, true, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

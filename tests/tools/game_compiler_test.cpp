@@ -18,7 +18,8 @@ namespace vobe {
 namespace {
 
 // Compiles one page (plus optional others) and returns the listing of the first.
-std::string CompileAndDump(const std::string& source, const std::vector<std::pair<std::string, std::string>>& others = {}) {
+std::string CompileAndDump(const std::string& source,
+                           const std::vector<std::pair<std::string, std::string>>& others = {}) {
     TGameCompiler c;
     c.AddPage("main.vsb", "main.vss", source);
     for (auto& [name, text] : others) c.AddPage(name, name, text);
@@ -95,16 +96,20 @@ TEST(GameCompiler, ForLoopsCallsAndCrossPageTargets) {
     EXPECT_NE(dump.find("0\t0\t-c\t1\tTComWhileInit\texpr={ocTo i int:0}\n"), std::string::npos) << dump;
     EXPECT_NE(dump.find("\tTComWhile\tcond={"), std::string::npos);
     EXPECT_NE(dump.find("\tend=4\n"), std::string::npos) << dump;
-    EXPECT_NE(dump.find("2\t1\t-c\t2\tTComCall\tpage=\"sub.vsb\"\ttarget=1\tresult=\"r\"\tcond={ocTo ____arg var:go}"
-                        "\targ={ocTo ____arg int:1}\targ={ocTo ____0 str:\"a\"; ocTo ____arg var:____0}\n"),
-              std::string::npos)
+    EXPECT_NE(
+        dump.find(
+            "2\t1\t-c\t2\tTComCall\tpage=\"sub.vsb\"\ttarget=1\tresult=\"r\"\tcond={ocTo ____arg var:go}"
+            "\targ={ocTo ____arg int:1}\targ={ocTo ____0 str:\"a\"; ocTo ____arg var:____0}\n"),
+        std::string::npos)
         << dump;
     EXPECT_NE(dump.find("\thead=1\n"), std::string::npos);
     EXPECT_NE(dump.find("4\t0\t-c\t3\tTComPCReset\tpage=\"sub.vsb\"\ttarget=1\tall=1\n"), std::string::npos);
     EXPECT_NE(dump.find("5\t0\t-c\t4\tTComReset\tpage=\"sub.vsb\"\ttarget=0\tall=0\n"), std::string::npos);
-    EXPECT_NE(dump.find("6\t0\t-c\t5\tTComVarNew\tname=\"s\"\ttype=4\tvalue={ocTo ____0 str:\"x\"; ocTo ____arg var:____0}\tscope=2\n"),
+    EXPECT_NE(dump.find("6\t0\t-c\t5\tTComVarNew\tname=\"s\"\ttype=4\tvalue={ocTo ____0 str:\"x\"; ocTo "
+                        "____arg var:____0}\tscope=2\n"),
               std::string::npos);
-    EXPECT_NE(dump.find("7\t0\t-c\t6\tTComVarNew\tname=\"n\"\ttype=1\tvalue={}\tscope=3\n"), std::string::npos);
+    EXPECT_NE(dump.find("7\t0\t-c\t6\tTComVarNew\tname=\"n\"\ttype=1\tvalue={}\tscope=3\n"),
+              std::string::npos);
 }
 
 TEST(GameCompiler, ComponentRowsAreSharedByEveryCommandOfAKind) {
@@ -130,67 +135,68 @@ TEST(GameCompiler, ComponentRowsAreSharedByEveryCommandOfAKind) {
 
 // Every command kind, written by its source form, read back from the stored page.
 TEST(GameCompiler, EveryCommandKindRoundTrips) {
-    const std::string src = "if a\n"
-                            "    calc b = 1\n"
-                            "elseif c\n"
-                            "else\n"
-                            "label l\n"
-                            "jump :l\n"
-                            "call :l (1) -> r\n"
-                            "exit if a\n"
-                            "wait time=10 cond=a block=TRUE\n"
-                            "boxnew left=1\n"
-                            "imgnew source=\"a\"\n"
-                            "mesnew name=\"m\"\n"
-                            "timer delay=100 onnotify=\"t.vsb\"\n"
-                            "movie source=\"v.mpg\"\n"
-                            "flip kind=3 time=300 reverse=FALSE move=0 name=\"bg\" name=\"ui\" clearback=TRUE "
-                            "param1=1 param2=2 strparam=\"s\" block=FALSE\n"
-                            "calc x = 1\n"
-                            "var int v = 2\n"
-                            "vardel v\n"
-                            "getprop object=\"a\" prop=left var=x\n"
-                            "setprop object=\"a\" prop=PR_TOP value=2\n"
-                            "objdel \"a\"\n"
-                            "textins window=\"m\" tracked=TRUE wait=TRUE block=FALSE\n"
-                            "moviestop object=\"v\" time=500 wait=TRUE block=TRUE\n"
-                            "clrhist\n"
-                            "cinema source=\"c\"\n"
-                            "caption text=\"t\"\n"
-                            "menu name=\"menu\"\n"
-                            "menuclose \"menu\"\n"
-                            "comment note\n"
-                            "textclr \"m\"\n"
-                            "callhist window=\"m\" start=0 count=3 mode=TRUE\n"
-                            "btnnew source=\"b\"\n"
-                            "for i = 0; i < 2; i = i + 1\n"
-                            "    break if i\n"
-                            "    continue if i\n"
-                            "particlenew source=\"p\"\n"
-                            "firenew power=3\n"
-                            "gamesave slot=1 page=\"main.vsb\" index=4 caption=\"c\"\n"
-                            "gameload 1\n"
-                            "pcreset :l all\n"
-                            "reset :l\n"
-                            "sound source=\"s.ogg\"\n"
-                            "editnew text=\"e\"\n"
-                            "memonew text=\"m\"\n"
-                            "terminate\n"
-                            "doevent\n"
-                            "clrread\n"
-                            "mapimgnew mapsource=\"m\"\n"
-                            "wavenew amp=2\n"
-                            "tilenew scrollx=1\n"
-                            "slidernew min=0 max=10\n"
-                            "scrollbarnew largechange=5\n"
-                            "gaugenew value=3\n"
-                            "cgcaption maptext=\"x\"\n"
-                            "mediaplay \"s\"\n"
-                            "prevmenunew source=\"p\"\n"
-                            "propmotion name=\"pm\" target=\"a\" prop=left value=100 time=500 kind=1 paused=FALSE\n"
-                            "entryhist \"m\"\n"
-                            "cabinetsave name=\"cab\" mode=TRUE name=\"x\"\n"
-                            "cabinetload name=\"cab\" mode=FALSE\n";
+    const std::string src =
+        "if a\n"
+        "    calc b = 1\n"
+        "elseif c\n"
+        "else\n"
+        "label l\n"
+        "jump :l\n"
+        "call :l (1) -> r\n"
+        "exit if a\n"
+        "wait time=10 cond=a block=TRUE\n"
+        "boxnew left=1\n"
+        "imgnew source=\"a\"\n"
+        "mesnew name=\"m\"\n"
+        "timer delay=100 onnotify=\"t.vsb\"\n"
+        "movie source=\"v.mpg\"\n"
+        "flip kind=3 time=300 reverse=FALSE move=0 name=\"bg\" name=\"ui\" clearback=TRUE "
+        "param1=1 param2=2 strparam=\"s\" block=FALSE\n"
+        "calc x = 1\n"
+        "var int v = 2\n"
+        "vardel v\n"
+        "getprop object=\"a\" prop=left var=x\n"
+        "setprop object=\"a\" prop=PR_TOP value=2\n"
+        "objdel \"a\"\n"
+        "textins window=\"m\" tracked=TRUE wait=TRUE block=FALSE\n"
+        "moviestop object=\"v\" time=500 wait=TRUE block=TRUE\n"
+        "clrhist\n"
+        "cinema source=\"c\"\n"
+        "caption text=\"t\"\n"
+        "menu name=\"menu\"\n"
+        "menuclose \"menu\"\n"
+        "comment note\n"
+        "textclr \"m\"\n"
+        "callhist window=\"m\" start=0 count=3 mode=TRUE\n"
+        "btnnew source=\"b\"\n"
+        "for i = 0; i < 2; i = i + 1\n"
+        "    break if i\n"
+        "    continue if i\n"
+        "particlenew source=\"p\"\n"
+        "firenew power=3\n"
+        "gamesave slot=1 page=\"main.vsb\" index=4 caption=\"c\"\n"
+        "gameload 1\n"
+        "pcreset :l all\n"
+        "reset :l\n"
+        "sound source=\"s.ogg\"\n"
+        "editnew text=\"e\"\n"
+        "memonew text=\"m\"\n"
+        "terminate\n"
+        "doevent\n"
+        "clrread\n"
+        "mapimgnew mapsource=\"m\"\n"
+        "wavenew amp=2\n"
+        "tilenew scrollx=1\n"
+        "slidernew min=0 max=10\n"
+        "scrollbarnew largechange=5\n"
+        "gaugenew value=3\n"
+        "cgcaption maptext=\"x\"\n"
+        "mediaplay \"s\"\n"
+        "prevmenunew source=\"p\"\n"
+        "propmotion name=\"pm\" target=\"a\" prop=left value=100 time=500 kind=1 paused=FALSE\n"
+        "entryhist \"m\"\n"
+        "cabinetsave name=\"cab\" mode=TRUE name=\"x\"\n"
+        "cabinetload name=\"cab\" mode=FALSE\n";
     TGameCompiler c;
     c.AddPage("main.vsb", "main.vss", src);
     c.Link();
@@ -210,18 +216,26 @@ TEST(GameCompiler, EveryCommandKindRoundTrips) {
     EXPECT_EQ(dump, DumpPage(built));
     // A few fields by name, as the listing shows them.
     for (const char* part : {
-             "\tTComFlip\tkind={ocTo ____arg int:3}\ttime={ocTo ____arg int:300}\treverse={ocTo ____arg bool:FALSE}"
-             "\tmove={ocTo ____arg int:0}\tname={ocTo ____0 str:\"bg\"; ocTo ____arg var:____0}\tname={ocTo ____0 str:\"ui\"; ocTo ____arg var:____0}"
+             "\tTComFlip\tkind={ocTo ____arg int:3}\ttime={ocTo ____arg int:300}\treverse={ocTo ____arg "
+             "bool:FALSE}"
+             "\tmove={ocTo ____arg int:0}\tname={ocTo ____0 str:\"bg\"; ocTo ____arg var:____0}\tname={ocTo "
+             "____0 str:\"ui\"; ocTo ____arg var:____0}"
              "\tclearback={ocTo ____arg bool:TRUE}\tparam1={ocTo ____arg int:1}\tparam2={ocTo ____arg int:2}"
              "\tstrparam={ocTo ____0 str:\"s\"; ocTo ____arg var:____0}\tblock={ocTo ____arg bool:FALSE}\n",
-             "\tTComGetProp\tobject={ocTo ____0 str:\"a\"; ocTo ____arg var:____0}\tprop={ocTo ____arg int:3}\tvar=\"x\"\n",
-             "\tTComSetProp\tobject={ocTo ____0 str:\"a\"; ocTo ____arg var:____0}\tprop={ocTo ____arg int:4}\tvalue={ocTo ____arg int:2}\n",
-             "\tTComGameSave\tslot={ocTo ____arg int:1}\tpage=\"main.vsb\"\tindex=4\tcaption={ocTo ____0 str:\"c\"; ocTo ____arg var:____0}\n",
+             "\tTComGetProp\tobject={ocTo ____0 str:\"a\"; ocTo ____arg var:____0}\tprop={ocTo ____arg "
+             "int:3}\tvar=\"x\"\n",
+             "\tTComSetProp\tobject={ocTo ____0 str:\"a\"; ocTo ____arg var:____0}\tprop={ocTo ____arg "
+             "int:4}\tvalue={ocTo ____arg int:2}\n",
+             "\tTComGameSave\tslot={ocTo ____arg int:1}\tpage=\"main.vsb\"\tindex=4\tcaption={ocTo ____0 "
+             "str:\"c\"; ocTo ____arg var:____0}\n",
              "\tTComTextIns\ttext=0:\twindow={ocTo ____0 str:\"m\"; ocTo ____arg var:____0}",
-             "\tTComCabinetSave\tname={ocTo ____0 str:\"cab\"; ocTo ____arg var:____0}\tmode={ocTo ____arg bool:TRUE}"
+             "\tTComCabinetSave\tname={ocTo ____0 str:\"cab\"; ocTo ____arg var:____0}\tmode={ocTo ____arg "
+             "bool:TRUE}"
              "\tname={ocTo ____0 str:\"x\"; ocTo ____arg var:____0}\n",
-             "\tTComTimer\tdelay={ocTo ____arg int:100}\tonnotify={ocTo ____0 str:\"t.vsb\"; ocTo ____arg var:____0}\n",
-             "\tTComPropMotion\tname={ocTo ____0 str:\"pm\"; ocTo ____arg var:____0}\ttarget={ocTo ____0 str:\"a\"; ocTo ____arg var:____0}"
+             "\tTComTimer\tdelay={ocTo ____arg int:100}\tonnotify={ocTo ____0 str:\"t.vsb\"; ocTo ____arg "
+             "var:____0}\n",
+             "\tTComPropMotion\tname={ocTo ____0 str:\"pm\"; ocTo ____arg var:____0}\ttarget={ocTo ____0 "
+             "str:\"a\"; ocTo ____arg var:____0}"
              "\tprop={ocTo ____arg int:3}\tvalue={ocTo ____arg int:100}\ttime={ocTo ____arg int:500}"
              "\tkind={ocTo ____arg int:1}\tpaused={ocTo ____arg bool:FALSE}\n",
          })
@@ -320,7 +334,9 @@ TEST(GameCompiler, BuildWritesAFolderThePlayerReads) {
     std::filesystem::remove_all(root);
     std::filesystem::create_directories(src + "/pages");
     std::filesystem::create_directories(src + "/.git");
-    auto put = [](const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; };
+    auto put = [](const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    };
     put(src + "/project.ini", "title = 題名\nstart = pages/first\n");
     put(src + "/pages/first.vss", "jump pages/second:here\n");
     put(src + "/pages/second.vss", "label here\n");
@@ -335,7 +351,8 @@ TEST(GameCompiler, BuildWritesAFolderThePlayerReads) {
     archive.LoadFromFile(PlayerPath(out + "/game.dat"));
     std::vector<std::string> names;
     for (int32_t i = 0; i < archive.EntryCount(); ++i) names.push_back(archive.Entry(i)->GetName());
-    EXPECT_EQ(names, (std::vector<std::string>{"vobe.vpb", "pages\\first.vsb", "pages\\second.vsb", "bg.png"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"vobe.vpb", "pages\\first.vsb", "pages\\second.vsb", "bg.png"}));
     TMemoryStream vpb;
     archive.ReadEntry(vpb, "vobe.vpb");
     vpb.SetPosition(0);

@@ -27,10 +27,10 @@ TEST(PageDumpCli, ListsAnIndependentlyWrittenPage) {
     const std::string tool = std::string(VOBE_BINARY_DIR) + "/bin/vobetool";
     if (!std::ifstream(tool).good()) GTEST_SKIP() << "vobetool is not built here";
     std::vector<std::vector<uint8_t>> rows(61, std::vector<uint8_t>(21, 0));
-    rows[10][0] = 0x09;              // message window: name (0) and left (3)
-    rows[10][6] = 0x04;              // and text (50)
-    rows[11][3] = 0x04;              // timer: delay (26: byte 3, bit 2)
-    rows[11][4] = 0x02;              // id 33 (byte 4, bit 1): onnotify
+    rows[10][0] = 0x09; // message window: name (0) and left (3)
+    rows[10][6] = 0x04; // and text (50)
+    rows[11][3] = 0x04; // timer: delay (26: byte 3, bit 2)
+    rows[11][4] = 0x02; // id 33 (byte 4, bit 1): onnotify
     TBytes p = PageHeader(107, 1, 61, 21, rows);
     p.i32(9);
     p.u8(3).header(0, 0, 1, 1).str("start");
