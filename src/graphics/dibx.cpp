@@ -138,10 +138,8 @@ TRect TCustomDIBX::DrawClip() {
 }
 
 
-void TCustomDIBX::Fill(uint32_t value) {
-    TLocked d(this);
-    if (d.v.Valid()) px::FillRect(d.v, BoundsRect(), BoundsRect(), value);
-}
+// The whole surface within the clip: a container redrawing a dirty area touches only that area.
+void TCustomDIBX::Fill(uint32_t value) { FillRect(BoundsRect(), value); }
 
 void TCustomDIBX::FillRect(TRect r, uint32_t value) {
     TLocked d(this);

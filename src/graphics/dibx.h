@@ -59,6 +59,7 @@ public:
     virtual void ResetClip();
     virtual void AddClip(TRect r);
     virtual int32_t ColorToPixel(int32_t colour);
+    // The whole surface, within the clip.
     virtual void Fill(uint32_t value);
 
     virtual void FillRect(TRect r, uint32_t value);

@@ -25,6 +25,17 @@ TEST(Surface, NewSurfaceAndClear) {
     EXPECT_EQ(s.DIB()->GetPixel(0, 0), 0u);
 }
 
+TEST(Surface, FillKeepsToTheClip) {
+    auto s = MakeSurface(4, 4, 32);
+    s->AddClip(TRect{1, 1, 3, 3});
+    s->Fill(0x123456);
+    EXPECT_EQ(s->GetPixel(0, 0), 0u);
+    EXPECT_EQ(s->GetPixel(2, 2), 0x123456u);
+    s->ResetClip();
+    s->Fill(7);
+    EXPECT_EQ(s->GetPixel(0, 0), 7u);
+}
+
 TEST(Surface, ClipsCollapseIntoTheirBoundingBox) {
     auto s = MakeSurface(100, 50, 16);
     EXPECT_EQ(s->GetClipRect(), (TRect{0, 0, 100, 50}));
