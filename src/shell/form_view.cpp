@@ -594,7 +594,9 @@ void TFormView::SetClientSize(int32_t w, int32_t h) {
 }
 
 void TFormView::PlacePanel() {
-    if (window_) {
+    // In full screen the client is the screen of the mode; a framed window has the size it was given
+    // (the window system may report the new size only later).
+    if (window_ && IsFullScreen()) {
         int32_t w, h;
         window_->GetClientSize(w, h);
         clientWidth_ = w;

@@ -37,7 +37,7 @@ public:
                     p[3] = 0;
                 } else {
                     uint16_t v = s->BitCount() == 16 ? uint16_t(0x33 >> 3 << 11 | 0x66 >> 2 << 5 | 0xCC >> 3)
-                                                : uint16_t(0x33 >> 3 << 10 | 0x66 >> 3 << 5 | 0xCC >> 3);
+                                                     : uint16_t(0x33 >> 3 << 10 | 0x66 >> 3 << 5 | 0xCC >> 3);
                     p[0] = v & 0xFF;
                     p[1] = v >> 8;
                 }
@@ -75,12 +75,24 @@ TEST(RealWindow, ClientAreaIsTheGamePlusTheToolBar) {
     };
     auto create = services.CreateProject;
     int captureStatus = -1;
+    // Full screen and back, as the screen button does: the panel is centred on the screen without the
+    // tool bar, then the framed window comes back at its size.
+    std::string fullScreen, framed;
+    auto Switch = [&](bool on) {
+        FormView->SetFullScreen(on);
+        const TRect& p = FormView->PanelRect();
+        return std::to_string(FormView->IsFullScreen()) + " " + std::to_string(FormView->ClientWidth()) +
+               "x" + std::to_string(FormView->ClientHeight()) + " panel " + std::to_string(p.Left) + "," +
+               std::to_string(p.Top) + " bar " + std::to_string(FormView->ToolBarVisible());
+    };
     services.CreateProject = [&]() {
         auto p = create();
         game.Project->TitleText = "VobeWindowTest";
         game.Project->OnFrame = [&](int32_t n) {
             if (n == 20)
                 captureStatus = std::system(("import -window VobeWindowTest '" + shot + "'").c_str());
+            if (n == 21) fullScreen = Switch(true);
+            if (n == 22) framed = Switch(false);
         };
         return p;
     };
@@ -102,6 +114,8 @@ TEST(RealWindow, ClientAreaIsTheGamePlusTheToolBar) {
     test::ResetGlobals();
 
     ASSERT_EQ(captureStatus, 0);
+    EXPECT_EQ(fullScreen, "1 1024x768 panel 352,264 bar 0");
+    EXPECT_EQ(framed, "0 320x262 panel 0,22 bar 1");
     std::string png;
     {
         std::ifstream in(shot, std::ios::binary);
