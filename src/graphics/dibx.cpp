@@ -7,6 +7,7 @@
 
 #include "graphics/image_loader.h"
 #include "graphics/pixel_ops.h"
+#include "graphics/vask_image.h"
 #include "platform/cp932.h"
 #include "platform/error.h"
 
@@ -14,7 +15,7 @@ namespace vobe {
 
 namespace {
 
-TLayeredImageReader LayeredReader = nullptr;
+TLayeredImageReader LayeredReader = ReadVaskFirstFrame;
 
 // A surface locked for the duration of one operation.
 struct TLocked {

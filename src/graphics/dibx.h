@@ -321,7 +321,7 @@ private:
     TCustomDIBX* FTarget = nullptr;
 };
 
-// The reader of layered images, installed by the layered-image code: the first frame's picture of the
+// The reader of layered images (ReadVaskFirstFrame unless another is set): the first frame's picture of the
 // stream into `picture`; false when the stream holds none.
 using TLayeredImageReader = bool (*)(TStream& stream, int32_t key, TDIBSurface& picture);
 void SetLayeredImageReader(TLayeredImageReader reader);
