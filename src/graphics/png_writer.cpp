@@ -106,6 +106,31 @@ std::vector<uint8_t> EncodePng24(const void* pixels, int32_t pitch, int32_t dept
     return out;
 }
 
+std::vector<uint8_t> EncodePngRgba(const uint8_t* rgba, int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0 || width > 65535 || height > 65535)
+        throw EVobeError(SJ("PNG: 画像の大きさが不正です"));
+    std::vector<uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
+    if (!png) throw EVobeError(SJ("PNG を作成できません"));
+    png_infop info = png_create_info_struct(png);
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        throw EVobeError(SJ("PNG を作成できません"));
+    }
+    png_set_write_fn(png, &out, WriteToVector, FlushNothing);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_compression_level(png, 6);
+    png_write_info(png, info);
+    for (int32_t y = 0; y < height; ++y)
+        png_write_row(png,
+                      const_cast<png_bytep>(rgba + static_cast<size_t>(y) * static_cast<size_t>(width) * 4));
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
 void SavePng24(TStream& dest, const void* pixels, int32_t pitch, int32_t depth, int32_t width,
                int32_t height) {
     std::vector<uint8_t> bytes = EncodePng24(pixels, pitch, depth, width, height);

@@ -20,6 +20,10 @@ std::vector<uint8_t> EncodePng24(const void* pixels, int32_t pitchBytes, int32_t
 void SavePng24(TStream& dest, const void* pixels, int32_t pitchBytes, int32_t depth, int32_t width,
                int32_t height);
 
+// Encodes 8-bit RGBA pixels (four bytes a pixel, rows without padding) as a PNG with alpha; raises
+// EVobeError for a bad size.
+std::vector<uint8_t> EncodePngRgba(const uint8_t* rgba, int32_t width, int32_t height);
+
 // Reads a PNG into 0x00RRGGBB pixels (alpha dropped); false when it is not a readable PNG. For tests
 // and tools that compare screenshots.
 bool DecodePngRgb(const uint8_t* data, size_t size, std::vector<uint32_t>& pixels, int32_t& width,

@@ -230,11 +230,16 @@ public:
         L.Version = L.BackgroundColor = 0;
         L.FirstLayerOpaque = L.Scrambled = L.Compression = L.JpegQuality = 0;
         L.HeaderWidth = L.HeaderHeight = L.HeaderBitCount = L.TileWidth = L.TileHeight = 0;
-        ReadSignature();
-        const int32_t count = ReadHeader();
-        for (int32_t i = 0; i < count; ++i) {
-            if (firstOnly && i >= 1) break;
-            ReadFrame();
+        try {
+            ReadSignature();
+            const int32_t count = ReadHeader();
+            for (int32_t i = 0; i < count; ++i) {
+                if (firstOnly && i >= 1) break;
+                ReadFrame();
+            }
+        } catch (const EStreamError&) {
+            // A field past the end of the data.
+            Fail(ErrTruncated);
         }
     }
 

@@ -6,6 +6,7 @@
 
 #include "archive/vf_archive.h"
 #include "framework/prop_table.h"
+#include "graphics/vask_image.h"
 #include "platform/cp932.h"
 #include "platform/file.h"
 #include "platform/file_info.h"
@@ -965,6 +966,32 @@ bool EndsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && Lower(s.substr(s.size() - tail.size())) == tail;
 }
 
+// A file of the source folder as messages name it: UTF-8 with '/'.
+std::string SourceName(const std::string& rel) {
+    std::string u = SjisToUtf8(rel);
+    for (char& c : u)
+        if (c == '\\') c = '/';
+    return u;
+}
+
+// PNG pictures become layered images of the same name with the extension ".vsk".
+bool IsPicture(const std::string& rel) { return EndsWith(rel, ".png"); }
+std::string PictureName(const std::string& rel) { return rel.substr(0, rel.size() - 4) + ".vsk"; }
+
+// A PNG asset as a one-layer layered image, scrambled with the project's image key.
+void ConvertPicture(const std::string& file, TMemoryStream& data, int32_t key) {
+    TVaskFrameList list(key);
+    try {
+        data.SetPosition(0);
+        VaskFrameFromPng(data, *list.AddFrame());
+    } catch (const EVobeError& e) {
+        throw ECompileError(Utf8ToSjis(file + ": ") + e.Message());
+    }
+    TMemoryStream out;
+    list.SaveToStream(out, 0, 70);
+    data.Bytes().swap(out.Bytes());
+}
+
 bool Hidden(const std::string& rel) {
     for (const std::string& part : SplitPlayerPath(rel))
         if (!part.empty() && part[0] == '.') return true;
@@ -996,6 +1023,12 @@ void TGameCompiler::Build(const std::string& srcFolder, const std::string& outFo
     }
     if (!hasProject) throw ECompileError(Utf8ToSjis("project.ini: missing"));
     compiler.Link();
+    for (const std::string& rel : assets) {
+        if (!IsPicture(rel)) continue;
+        for (const std::string& other : assets)
+            if (AnsiSameText(other, PictureName(rel)))
+                throw ECompileError(Utf8ToSjis(SourceName(rel) + ": " + SourceName(other) + " is there as well"));
+    }
 
     MakeFolders(out);
     if (!DirectoryExists(out)) throw EVobeError(out + SJ(":フォルダを作れません"));
@@ -1018,7 +1051,12 @@ void TGameCompiler::Build(const std::string& srcFolder, const std::string& outFo
     for (const std::string& rel : assets) {
         TMemoryStream s;
         s.LoadFromFile(src + rel);
-        write(rel, s);
+        if (IsPicture(rel)) {
+            ConvertPicture(SourceName(rel), s, compiler.Project().ImageKey);
+            write(PictureName(rel), s);
+        } else {
+            write(rel, s);
+        }
     }
     // The same files packed into the game's archive.
     TVrFileCollection archive;

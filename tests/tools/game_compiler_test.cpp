@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/vf_archive.h"
+#include "graphics/png_writer.h"
 #include "platform/cp932.h"
 #include "platform/paths.h"
 #include "script/command_factory.h"
@@ -340,10 +341,12 @@ TEST(GameCompiler, BuildWritesAFolderThePlayerReads) {
     put(src + "/project.ini", "title = 題名\nstart = pages/first\n");
     put(src + "/pages/first.vss", "jump pages/second:here\n");
     put(src + "/pages/second.vss", "label here\n");
-    put(src + "/bg.png", "not really a picture");
+    const uint32_t bgPixels[2] = {0x123456, 0xABCDEF};
+    const std::vector<uint8_t> bgPng = EncodePng24(bgPixels, 8, 32, 2, 1);
+    put(src + "/bg.png", std::string(bgPng.begin(), bgPng.end()));
     put(src + "/.git/config", "hidden");
     TGameCompiler::Build(src, out);
-    for (const char* f : {"/vobe.vpb", "/pages/first.vsb", "/pages/second.vsb", "/bg.png", "/game.dat"})
+    for (const char* f : {"/vobe.vpb", "/pages/first.vsb", "/pages/second.vsb", "/bg.vsk", "/game.dat"})
         EXPECT_TRUE(std::filesystem::exists(out + f)) << f;
     EXPECT_FALSE(std::filesystem::exists(out + "/.git"));
 
@@ -352,7 +355,7 @@ TEST(GameCompiler, BuildWritesAFolderThePlayerReads) {
     std::vector<std::string> names;
     for (int32_t i = 0; i < archive.EntryCount(); ++i) names.push_back(archive.Entry(i)->GetName());
     EXPECT_EQ(names,
-              (std::vector<std::string>{"vobe.vpb", "pages\\first.vsb", "pages\\second.vsb", "bg.png"}));
+              (std::vector<std::string>{"vobe.vpb", "pages\\first.vsb", "pages\\second.vsb", "bg.vsk"}));
     TMemoryStream vpb;
     archive.ReadEntry(vpb, "vobe.vpb");
     vpb.SetPosition(0);
