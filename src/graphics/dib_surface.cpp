@@ -125,6 +125,7 @@ void TDIBSurface::AssignMask(const TDIBSurface& source) {
     if (source.LogicalBitCount() != 8) return;
     CreateMask();
     const int32_t w = std::min(FWidth, source.Width()), h = std::min(FHeight, source.Height());
+    if (w <= 0) return;
     for (int32_t y = 0; y < h; ++y)
         std::memcpy(FMask->ScanLine(y), source.ScanLine(y), static_cast<size_t>(w));
 }

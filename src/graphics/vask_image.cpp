@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "archive/tp_random.h"
@@ -354,26 +355,35 @@ private:
         if (FW < 0 || FH < 0) Fail(ErrSize);
         if (FW > MaxBitmapSide || FH > MaxBitmapSide || static_cast<int64_t>(FW) * FH > MaxLoadPixels)
             Fail(ErrTooLarge);
-        SizePicture(f.Picture, FW, FH, FBits);
+        Palette.fill(0);
         if (FBits <= 8) {
             const int32_t n = 1 << FBits;
             uint8_t pal[256 * 4];
             S.ReadBuffer(pal, n * 4);
             for (int32_t i = 0; i < n; ++i)
-                f.Picture.Palette[static_cast<size_t>(i)] =
+                Palette[static_cast<size_t>(i)] =
                     pal[i * 4] | (pal[i * 4 + 1] << 8) | (static_cast<uint32_t>(pal[i * 4 + 2]) << 16);
         }
+        f.Picture.Palette = Palette;
         if (trans >= 0) {
-            f.TransparentIndex = static_cast<int32_t>(static_cast<uint32_t>(trans) & ValueMask(FBits));
-            f.TransparentColor =
-                static_cast<int32_t>(f.Picture.PixelToColor(static_cast<uint32_t>(f.TransparentIndex)));
+            const uint32_t v = static_cast<uint32_t>(trans) & ValueMask(FBits);
+            f.TransparentIndex = static_cast<int32_t>(v);
+            uint8_t r, g, b;
+            if (FBits <= 8) {
+                const uint32_t e = Palette[v & 0xFF];
+                r = static_cast<uint8_t>(e >> 16), g = static_cast<uint8_t>(e >> 8),
+                b = static_cast<uint8_t>(e);
+            } else {
+                PixelToRGB(FBits, v, r, g, b);
+            }
+            f.TransparentColor = static_cast<int32_t>(r | (g << 8) | (static_cast<uint32_t>(b) << 16));
         }
-        // The background is filled just before the first layer is drawn, and not at all when that
-        // layer covers the picture.
-        Filled = false;
-        SeenVisible = false;
+        // The picture is made when the first layer is drawn, and filled with the background unless
+        // that layer covers it; a frame's only layer drawn as a plain copy gives it its own pixels.
+        Allocated = Filled = SeenVisible = false;
+        LayerCount = layers;
         for (int32_t i = 0; i < layers; ++i) {
-            f.Layers.push_back(ReadLayer(f));
+            f.Layers.push_back(ReadLayer());
             Compose(f, *f.Layers.back(), i);
         }
         EnsureFilled(f);
@@ -397,14 +407,22 @@ private:
         }
     }
 
+    void EnsurePicture(TVaskFrame& f) {
+        if (Allocated) return;
+        Allocated = true;
+        SizePicture(f.Picture, FW, FH, FBits);
+        f.Picture.Palette = Palette;
+    }
+
     void EnsureFilled(TVaskFrame& f) {
+        EnsurePicture(f);
         if (Filled) return;
         Filled = true;
         const uint32_t c = static_cast<uint32_t>(L.BackgroundColor);
         FillPicture(f.Picture, f.Picture.RGBToPixel(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
     }
 
-    std::unique_ptr<TVaskLayer> ReadLayer(TVaskFrame& f) {
+    std::unique_ptr<TVaskLayer> ReadLayer() {
         auto layer = std::make_unique<TVaskLayer>();
         TVaskLayer& ly = *layer;
         Skip(8);
@@ -422,7 +440,7 @@ private:
             Charge(DibRowBytes(ly.Picture.Width(), 24) * ly.Picture.Height());
         } else {
             SizePicture(ly.Picture, FW, FH, FBits);
-            ly.Picture.Palette = f.Picture.Palette;
+            ly.Picture.Palette = Palette;
             const TSpan sp = TakeBlock(colourSize);
             Decode(sp, ly.Picture, FBits, false);
         }
@@ -441,18 +459,31 @@ private:
     void Compose(TVaskFrame& f, TVaskLayer& ly, int32_t i) {
         if (!ly.Visible) return;
         TDIBSurface& pic = f.Picture;
-        const TDIBSurface& src = ly.Picture;
+        TDIBSurface& src = ly.Picture;
         const bool masked = src.HasMask() && ly.HasMask;
+        const bool copy =
+            (ly.TransparentColor < 0 || (!SeenVisible && L.FirstLayerOpaque)) && ly.Opacity > 254;
+        const bool covers = src.Width() >= FW && src.Height() >= FH;
+        if (LayerCount == 1 && copy && covers && src.Width() == FW && src.Height() == FH &&
+            src.LogicalBitCount() == FBits && (masked || !src.HasMask())) {
+            // The frame would be an exact copy of the layer, mask and all.
+            pic = std::move(src);
+            src = TDIBSurface();
+            ly.InFrame = true;
+            Allocated = Filled = SeenVisible = true;
+            return;
+        }
         const TRect all{0, 0, src.Width(), src.Height()};
         if (i == 0 && masked) {
+            EnsurePicture(f);
             CreateMask(pic);
             pic.AssignMask(*src.Mask());
         }
         if (masked && i > 0) {
             EnsureFilled(f);
             pic.DrawMasked(0, 0, 255, all, src);
-        } else if ((ly.TransparentColor < 0 || (!SeenVisible && L.FirstLayerOpaque)) && ly.Opacity > 254) {
-            if (src.Width() >= pic.Width() && src.Height() >= pic.Height()) Filled = true;
+        } else if (copy) {
+            if (covers) Filled = true;
             EnsureFilled(f);
             CopyRect(pic, 0, 0, src, 0, 0, src.Width(), src.Height());
         } else {
@@ -531,7 +562,8 @@ private:
         else if (static_cast<size_t>(a) == L.FFrames.size())
             f = Cur;
         if (!f || static_cast<size_t>(b) >= f->Layers.size()) return nullptr;
-        const TDIBSurface& p = f->Layers[static_cast<size_t>(b)]->Picture;
+        const TVaskLayer& l = *f->Layers[static_cast<size_t>(b)];
+        const TDIBSurface& p = l.InFrame ? f->Picture : l.Picture;
         return mask ? p.Mask() : &p;
     }
 
@@ -601,7 +633,9 @@ private:
     std::vector<std::pair<int32_t, std::vector<int32_t>>> Perms;
     TVaskFrame* Cur = nullptr;
     int32_t FW = 0, FH = 0, FBits = 0;
-    bool Filled = false, SeenVisible = false;
+    int32_t LayerCount = 0;
+    std::array<uint32_t, 256> Palette{};
+    bool Allocated = false, Filled = false, SeenVisible = false;
 };
 
 void TVaskFrameList::LoadFromStream(TStream& stream, bool firstOnly) {

@@ -42,6 +42,10 @@ public:
     // The frame's size and format; 24 bits of the JPEG's size after a JPEG block. With mask when the
     // file gives one.
     TDIBSurface Picture;
+    // Set for a frame's only layer when the frame is an exact copy of it (an opaque copy of the same
+    // size and format, with the same mask or none): the frame's picture then holds the layer's pixels,
+    // and Picture stays empty.
+    bool InFrame = false;
 };
 
 class TVaskFrame {

@@ -129,11 +129,13 @@ int Info(const TOptions& o) {
         for (const TRect& r : f.SpareRects) line("sparerect\t" + n + "\t" + RectText(r));
         for (int32_t k = 0; k < f.LayerCount(); ++k) {
             const TVaskLayer& l = *f.Layers[static_cast<size_t>(k)];
+            // A layer the frame took over whole has its pixels in the frame's picture.
+            const TDIBSurface& pic = l.InFrame ? f.Picture : l.Picture;
             line("layer\t" + n + "\t" + std::to_string(k) + "\tname=" + SjisToUtf8(l.Name) +
                  "\tvisible=" + std::to_string(l.Visible) + "\tkey=" + std::to_string(l.TransparentColor) +
                  "\topacity=" + std::to_string(l.Opacity) + "\thasmask=" + std::to_string(l.HasMask) +
-                 "\tmask=" + (l.Picture.HasMask() ? "1" : "0") + "\tsize=" + Size(l.Picture) +
-                 "\tbits=" + std::to_string(l.Picture.LogicalBitCount()));
+                 "\tmask=" + (pic.HasMask() ? "1" : "0") + "\tsize=" + Size(pic) +
+                 "\tbits=" + std::to_string(pic.LogicalBitCount()));
         }
     }
     std::fwrite(out.data(), 1, out.size(), stdout);

@@ -294,7 +294,12 @@ TEST(VaskRead, JpegColourWithDeflatedMask) {
         TVaskFrameList list(9);
         Load(list, f.b);
         const TVaskFrame& fr = *list.Frame(0);
-        EXPECT_EQ(fr.Layers[0]->Picture.LogicalBitCount(), 24);
+        // At 24 bits the frame takes the decoded layer over; otherwise it is a converted copy.
+        const TVaskLayer& layer = *fr.Layers[0];
+        EXPECT_EQ(layer.InFrame, bits == 24);
+        if (!layer.InFrame) {
+            EXPECT_EQ(layer.Picture.LogicalBitCount(), 24);
+        }
         const TShown s = Show(fr);
         const uint32_t keep = bits == 16 ? 0xF8FCF8 : 0xFFFFFF;
         ExpectPicture(
@@ -683,6 +688,24 @@ TEST(VaskRead, FirstOnlyStopsAfterTheFirstFrame) {
     TMemoryStream empty;
     EXPECT_THROW(list.LoadFromStream(empty, false), EVobeError);
     EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(VaskRead, EmptyFramesWithMasks) {
+    TVsk f;
+    f.sig(106).header(106, 2, 0, 1, 0);
+    f.frame("W", -1, 1, 2, 0, 3, 24).layer(106, 1, -1, 255, 1).i32(0).block(TBlock(4, 9));
+    f.layer(106, 1, -1, 255, 1).i32(0).block(TBlock(4, 9)).i32(0).i32(0);
+    f.frame("H", -1, 1, 1, 3, 0, 8).raw(TBlock(1024, 0)).layer(106, 1, -1, 255, 1).block(TBlock(4, 1));
+    f.block(TBlock(4, 9)).i32(0).i32(0);
+    TVaskFrameList list;
+    Load(list, f.b);
+    ASSERT_EQ(list.Count(), 2);
+    for (int32_t i = 0; i < 2; ++i) {
+        TVaskFrame& fr = *list.Frame(i);
+        EXPECT_TRUE(fr.Picture.Empty());
+        fr.MaskFromKey();
+        EXPECT_EQ(fr.TrimFrame(), (TRect{0, 0, fr.Picture.Width(), fr.Picture.Height()}));
+    }
 }
 
 TEST(VaskRead, SurfaceLoadTakesTheFirstFrame) {
