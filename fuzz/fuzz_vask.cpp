@@ -12,6 +12,8 @@ namespace {
 void Use(vobe::TVaskFrameList& list) {
     for (int32_t i = 0; i < list.Count(); ++i) {
         vobe::TVaskFrame& f = *list.Frame(i);
+        // Large pictures are valid input; the per-pixel steps below would only slow the search.
+        if (static_cast<int64_t>(f.Picture.Width()) * f.Picture.Height() > (1 << 20)) continue;
         vobe::TDIBX surface, mask;
         surface.SetSize(1, 1, i % 2 ? 16 : 32);
         f.CopyToSurface(surface);

@@ -720,6 +720,10 @@ void TVaskFrame::MaskFromKey() {
             for (int32_t x = 0; x < v.Width; ++x)
                 if ((reinterpret_cast<const uint32_t*>(r)[x] & keep) == key) mr[x] = 0;
             break;
+        case 24:
+            for (int32_t x = 0; x < v.Width; ++x, r += 3)
+                if ((r[2] | (r[1] << 8) | (static_cast<uint32_t>(r[0]) << 16)) == key) mr[x] = 0;
+            break;
         case 15:
         case 16:
             for (int32_t x = 0; x < v.Width; ++x)

@@ -760,6 +760,14 @@ TEST(VaskFrame, MaskFromKeyTrimAndSurfaces) {
     empty.TransparentIndex = 0;
     EXPECT_EQ(empty.TrimFrame(), (TRect{0, 0, 1, 1}));
     EXPECT_EQ(empty.Picture.Width(), 1);
+    // A 24-bit key: the native value holds red in its low byte.
+    TVaskFrame rgb;
+    rgb.Picture.SetSize(2, 1, 24);
+    rgb.Picture.SetPixel(1, 0, 0x0000FF);
+    rgb.TransparentIndex = 0x0000FF;
+    rgb.MaskFromKey();
+    EXPECT_EQ(rgb.Picture.Mask()->GetPixel(0, 0), 255u);
+    EXPECT_EQ(rgb.Picture.Mask()->GetPixel(1, 0), 0u);
     // Without mask or key nothing is trimmed.
     TVaskFrame plain;
     plain.Picture.SetSize(3, 2, 24);
