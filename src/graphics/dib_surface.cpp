@@ -137,21 +137,22 @@ uint32_t TDIBSurface::Converted(const TDIBSurface& source, uint32_t v) const {
 }
 
 bool TDIBSurface::ClipTo(int32_t& x, int32_t& y, TRect& src, const TDIBSurface& source) const {
-    int64_t X = x, Y = y;
-    TRect s = src;
-    if (s.Left < 0) X -= s.Left, s.Left = 0;
-    if (s.Top < 0) Y -= s.Top, s.Top = 0;
-    s.Right = std::min(s.Right, source.Width());
-    s.Bottom = std::min(s.Bottom, source.Height());
+    // In 64 bits: the rectangle and position come from files and callers.
+    int64_t X = x, Y = y, l = src.Left, t = src.Top, r = src.Right, b = src.Bottom;
+    if (l < 0) X -= l, l = 0;
+    if (t < 0) Y -= t, t = 0;
+    r = std::min<int64_t>(r, source.Width());
+    b = std::min<int64_t>(b, source.Height());
     const TRect c = GetClipRect();
-    if (X < c.Left) s.Left += static_cast<int32_t>(std::min<int64_t>(c.Left - X, INT32_MAX / 2)), X = c.Left;
-    if (Y < c.Top) s.Top += static_cast<int32_t>(std::min<int64_t>(c.Top - Y, INT32_MAX / 2)), Y = c.Top;
-    if (X + s.Width() > c.Right) s.Right = static_cast<int32_t>(s.Left + (c.Right - X));
-    if (Y + s.Height() > c.Bottom) s.Bottom = static_cast<int32_t>(s.Top + (c.Bottom - Y));
-    if (IsRectEmpty(s)) return false;
+    if (X < c.Left) l += c.Left - X, X = c.Left;
+    if (Y < c.Top) t += c.Top - Y, Y = c.Top;
+    if (X + (r - l) > c.Right) r = l + (c.Right - X);
+    if (Y + (b - t) > c.Bottom) b = t + (c.Bottom - Y);
+    if (l >= r || t >= b) return false;
     x = static_cast<int32_t>(X);
     y = static_cast<int32_t>(Y);
-    src = s;
+    src = TRect{static_cast<int32_t>(l), static_cast<int32_t>(t), static_cast<int32_t>(r),
+                static_cast<int32_t>(b)};
     return true;
 }
 
@@ -261,7 +262,7 @@ void TDIBSurface::FillRect(TRect r, uint32_t value) {
 }
 
 void TDIBSurface::CopyFrom(const TDIBSurface& source, TRect r, bool withMask) {
-    const int32_t w = std::max(0, r.Width()), h = std::max(0, r.Height());
+    const int32_t w = Sat32(std::max<int64_t>(0, RectW(r))), h = Sat32(std::max<int64_t>(0, RectH(r)));
     auto tmp = std::make_unique<TDIBSurface>(w, h, source.LogicalBitCount());
     tmp->Palette = source.Palette;
     tmp->DrawKeyed(0, 0, -1, r, source);

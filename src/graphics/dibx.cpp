@@ -138,9 +138,10 @@ TRect TCustomDIBX::DrawClip() {
     return IntersectRect(GetClipRect(), BoundsRect());
 }
 
-
 // The whole surface within the clip: a container redrawing a dirty area touches only that area.
-void TCustomDIBX::Fill(uint32_t value) { FillRect(BoundsRect(), value); }
+void TCustomDIBX::Fill(uint32_t value) {
+    FillRect(BoundsRect(), value);
+}
 
 void TCustomDIBX::FillRect(TRect r, uint32_t value) {
     TLocked d(this);
@@ -164,13 +165,12 @@ namespace {
 // The four strips of a frame of width w: top and bottom full width, left and right between them.
 template <class Fn> void FrameStrips(const TRect& r, int32_t w, Fn fill) {
     if (w <= 0) return;
-    const int32_t width = r.Width();
-    fill(Bounds(r.Left, r.Top, width, w));
-    fill(Bounds(r.Left, r.Bottom - w, width, w));
-    const int32_t inner = r.Height() - 2 * w;
+    fill(TRect{r.Left, r.Top, r.Right, Sat32(static_cast<int64_t>(r.Top) + w)});
+    fill(TRect{r.Left, Sat32(static_cast<int64_t>(r.Bottom) - w), r.Right, r.Bottom});
+    const int64_t inner = RectH(r) - 2 * static_cast<int64_t>(w);
     if (inner > 0) {
-        fill(Bounds(r.Left, r.Top + w, w, inner));
-        fill(Bounds(r.Right - w, r.Top + w, w, inner));
+        fill(SatBounds(r.Left, static_cast<int64_t>(r.Top) + w, w, inner));
+        fill(SatBounds(static_cast<int64_t>(r.Right) - w, static_cast<int64_t>(r.Top) + w, w, inner));
     }
 }
 
@@ -316,8 +316,8 @@ void TCustomDIBX::DrawGlyph3(int32_t x, int32_t y, int32_t sub, int32_t blend, b
 template <class Fn>
 void TCustomDIBX::TileGeneric(TRect dest, int32_t gapX, int32_t originY, int32_t originX, TRect src,
                               int32_t gapY, Fn piece) {
+    if (RectW(src) <= 0 || RectH(src) <= 0 || RectW(src) > INT32_MAX || RectH(src) > INT32_MAX) return;
     const int32_t w = src.Width(), h = src.Height();
-    if (w <= 0 || h <= 0) return;
     TClipKeeper keep(this);
     const TRect c = IntersectRect(DrawClip(), dest);
     if (IsRectEmpty(c)) return;
@@ -406,19 +406,22 @@ void TCustomDIBX::TileStretchGeneric(TRect dest, int32_t distX, int32_t originY,
                                      int32_t blend, bool flipV, bool flipH, bool transparent, TRect src,
                                      TCustomDIBX* source, int32_t zoomY, int32_t zoomX, int32_t distY,
                                      TCustomDIBX* mask) {
-    if (blend <= 0 || zoomX <= 0 || zoomY <= 0 || src.Width() <= 0 || src.Height() <= 0) return;
+    if (blend <= 0 || zoomX <= 0 || zoomY <= 0 || RectW(src) <= 0 || RectH(src) <= 0) return;
     if (blend > 255 && blend - 256 <= 0) return;
     TClipKeeper keep(this);
     const TRect c = IntersectRect(DrawClip(), dest);
     if (IsRectEmpty(c)) return;
     ClipRect = c;
-    const int32_t cw =
-        std::max<int32_t>(1, static_cast<int32_t>(src.Width() * static_cast<double>(zoomX) / 256.0));
-    const int32_t ch =
-        std::max<int32_t>(1, static_cast<int32_t>(src.Height() * static_cast<double>(zoomY) / 256.0));
+    // Copies larger than any surface are cut to a size that still covers one.
+    auto copySize = [](int64_t size, int32_t zoom) {
+        return static_cast<int32_t>(
+            std::clamp(std::trunc(size * static_cast<double>(zoom) / 256.0), 1.0, 1e9));
+    };
+    const int32_t cw = copySize(RectW(src), zoomX), ch = copySize(RectH(src), zoomY);
     // Start of the first copy and the period, in 16.16.
     auto axis = [](int32_t edge, int32_t dist, int32_t zoom, int32_t origin, int64_t& start, int64_t& step) {
-        const double period = dist * static_cast<double>(zoom) / 256.0;
+        // Beyond 2^30 pixels only the first copy can show; a negative distance steps by one pixel.
+        const double period = std::clamp(dist * static_cast<double>(zoom) / 256.0, 0.0, 1073741824.0);
         double back = 0;
         if (period > 0) {
             const double q = origin / period;
@@ -441,7 +444,7 @@ void TCustomDIBX::TileStretchGeneric(TRect dest, int32_t distX, int32_t originY,
         const int32_t Y = static_cast<int32_t>(y16 >> 16);
         for (int64_t x16 = firstAt(sx0, stepX, c.Left, cw); (x16 >> 16) < c.Right; x16 += stepX) {
             const int32_t X = static_cast<int32_t>(x16 >> 16);
-            const TRect r = Bounds(X, Y, cw, ch);
+            const TRect r = SatBounds(X, Y, cw, ch);
             if (!mask) {
                 if (blend <= 255)
                     StretchDrawAlpha(r, source, blend, flipV, flipH, transparent, src);
@@ -613,7 +616,7 @@ void TCustomDIBX::StretchToDC(const TPixelView& dc, TRect dest, TRect src) {
     TLocked s(this);
     if (!s.v.Valid() || !dc.Valid()) return;
     src = IntersectRect(src, BoundsRect());
-    const int64_t dw = dest.Width(), dh = dest.Height(), sw = src.Width(), sh = src.Height();
+    const int64_t dw = RectW(dest), dh = RectH(dest), sw = RectW(src), sh = RectH(src);
     if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
     const TRect area = IntersectRect(dest, TRect{0, 0, dc.Width, dc.Height});
     if (IsRectEmpty(area)) return;
@@ -851,11 +854,11 @@ void TDIBXWave::AddClip(TRect r) {
     if (FTarget) FTarget->AddClip(ClipRect);
 }
 
-template <class Fn> void TDIBXWave::ForRuns(int32_t y, int32_t h, Fn fn) {
+template <class Fn> void TDIBXWave::ForRuns(int32_t y, int64_t h, Fn fn) {
     if (!FTarget || h <= 0) return;
     const int64_t n = static_cast<int64_t>(Offsets.size());
     int64_t r = std::max<int64_t>(y, OriginY);
-    const int64_t end = std::min<int64_t>(static_cast<int64_t>(y) + h, OriginY + n);
+    const int64_t end = std::min<int64_t>(static_cast<int64_t>(y) + h, static_cast<int64_t>(OriginY) + n);
     while (r < end) {
         const int32_t off = Offsets[r - OriginY];
         int64_t e = r + 1;
@@ -866,7 +869,7 @@ template <class Fn> void TDIBXWave::ForRuns(int32_t y, int32_t h, Fn fn) {
 }
 
 template <class Fn> void TDIBXWave::ForwardAt(int32_t x, int32_t y, bool flipV, TRect src, Fn fn) {
-    ForRuns(y, src.Height(), [&](int32_t r0, int32_t n, int32_t off) {
+    ForRuns(y, RectH(src), [&](int32_t r0, int32_t n, int32_t off) {
         const int32_t o0 = r0 - y;
         TRect s = src;
         if (!flipV) {
@@ -876,13 +879,14 @@ template <class Fn> void TDIBXWave::ForwardAt(int32_t x, int32_t y, bool flipV, 
             s.Bottom = src.Bottom - o0;
             s.Top = s.Bottom - n;
         }
-        fn(x + off, r0, s);
+        fn(Sat32(static_cast<int64_t>(x) + off), r0, s);
     });
 }
 
 template <class Fn> void TDIBXWave::ForwardRect(TRect r, Fn fn) {
-    ForRuns(r.Top, r.Height(), [&](int32_t r0, int32_t n, int32_t off) {
-        fn(TRect{r.Left + off, r0, r.Right + off, r0 + n});
+    ForRuns(r.Top, RectH(r), [&](int32_t r0, int32_t n, int32_t off) {
+        fn(TRect{Sat32(static_cast<int64_t>(r.Left) + off), r0, Sat32(static_cast<int64_t>(r.Right) + off),
+                 r0 + n});
     });
 }
 
@@ -890,7 +894,7 @@ template <class Fn> void TDIBXWave::ForwardBand(TRect dest, Fn fn) {
     if (!FTarget) return;
     TClipKeeper keep(FTarget);
     const TRect tc = IntersectRect(FTarget->GetClipRect(), FTarget->BoundsRect());
-    ForRuns(dest.Top, dest.Height(), [&](int32_t r0, int32_t n, int32_t off) {
+    ForRuns(dest.Top, RectH(dest), [&](int32_t r0, int32_t n, int32_t off) {
         const TRect band = IntersectRect(TRect{dest.Left, r0, dest.Right, r0 + n}, tc);
         if (IsRectEmpty(band)) return;
         FTarget->ClipRect = band;
@@ -899,7 +903,7 @@ template <class Fn> void TDIBXWave::ForwardBand(TRect dest, Fn fn) {
 }
 
 void TDIBXWave::Fill(uint32_t value) {
-    FillRect(Bounds(OriginX, OriginY, FWidth, FHeight), value);
+    FillRect(SatBounds(OriginX, OriginY, FWidth, FHeight), value);
 }
 
 void TDIBXWave::FillRect(TRect r, uint32_t value) {
@@ -974,8 +978,8 @@ void TDIBXWave::DrawRotate(int32_t cx, int32_t cy, int32_t blend, bool flipV, bo
     if (zoomX <= 0 || zoomY <= 0) return;
     const TRect box = px::RotatedBounds(cx, cy, pivotX, pivotY, false, false, 0, 0, zoomX, zoomY, src, angle);
     ForwardBand(box, [&](int32_t off) {
-        FTarget->DrawRotate(cx + off, cy, blend, flipV, flipH, transparent, angle, pivotY, pivotX, src,
-                            source, zoomY, zoomX);
+        FTarget->DrawRotate(Sat32(static_cast<int64_t>(cx) + off), cy, blend, flipV, flipH, transparent,
+                            angle, pivotY, pivotX, src, source, zoomY, zoomX);
     });
 }
 void TDIBXWave::DrawRotateMask(int32_t cx, int32_t cy, int32_t blend, bool flipV, bool flipH,
@@ -984,91 +988,93 @@ void TDIBXWave::DrawRotateMask(int32_t cx, int32_t cy, int32_t blend, bool flipV
     if (zoomX <= 0 || zoomY <= 0) return;
     const TRect box = px::RotatedBounds(cx, cy, pivotX, pivotY, false, false, 0, 0, zoomX, zoomY, src, angle);
     ForwardBand(box, [&](int32_t off) {
-        FTarget->DrawRotateMask(cx + off, cy, blend, flipV, flipH, mask, angle, pivotY, pivotX, src, source,
-                                zoomY, zoomX);
+        FTarget->DrawRotateMask(Sat32(static_cast<int64_t>(cx) + off), cy, blend, flipV, flipH, mask, angle,
+                                pivotY, pivotX, src, source, zoomY, zoomX);
     });
 }
 void TDIBXWave::StretchDrawAlpha(TRect dest, TCustomDIBX* source, int32_t alpha, bool flipV, bool flipH,
                                  bool transparent, TRect src) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->StretchDrawAlpha(OffsetRect(dest, off, 0), source, alpha, flipV, flipH, transparent, src);
+        FTarget->StretchDrawAlpha(SatOffset(dest, off, 0), source, alpha, flipV, flipH, transparent, src);
     });
 }
 void TDIBXWave::StretchDrawMaskAlpha(TRect dest, TCustomDIBX* source, int32_t alpha, TCustomDIBX* mask,
                                      bool flipV, bool flipH, TRect src) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->StretchDrawMaskAlpha(OffsetRect(dest, off, 0), source, alpha, mask, flipV, flipH, src);
+        FTarget->StretchDrawMaskAlpha(SatOffset(dest, off, 0), source, alpha, mask, flipV, flipH, src);
     });
 }
 void TDIBXWave::StretchDrawAdd(TRect dest, TCustomDIBX* source, int32_t level, bool flipV, bool flipH,
                                bool transparent, TRect src) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->StretchDrawAdd(OffsetRect(dest, off, 0), source, level, flipV, flipH, transparent, src);
+        FTarget->StretchDrawAdd(SatOffset(dest, off, 0), source, level, flipV, flipH, transparent, src);
     });
 }
 void TDIBXWave::StretchDrawMaskAdd(TRect dest, TCustomDIBX* source, int32_t level, TCustomDIBX* mask,
                                    bool flipV, bool flipH, TRect src) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->StretchDrawMaskAdd(OffsetRect(dest, off, 0), source, level, mask, flipV, flipH, src);
+        FTarget->StretchDrawMaskAdd(SatOffset(dest, off, 0), source, level, mask, flipV, flipH, src);
     });
 }
 void TDIBXWave::StretchDrawPalette(TRect dest, TCustomDIBX* source, const uint32_t* palette, int32_t level,
                                    bool flipV, bool flipH, int32_t threshold, TRect src) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->StretchDrawPalette(OffsetRect(dest, off, 0), source, palette, level, flipV, flipH, threshold,
+        FTarget->StretchDrawPalette(SatOffset(dest, off, 0), source, palette, level, flipV, flipH, threshold,
                                     src);
     });
 }
 void TDIBXWave::DrawGlyph(int32_t x, int32_t y, int32_t sub, int32_t alpha, bool flipV, bool flipH,
                           uint32_t colour, TRect src, TCustomDIBX* source) {
     if (sub <= 0) return;
-    ForwardBand(Bounds(x, y, src.Width() / sub, src.Height() / sub), [&](int32_t off) {
-        FTarget->DrawGlyph(x + off, y, sub, alpha, flipV, flipH, colour, src, source);
+    ForwardBand(SatBounds(x, y, RectW(src) / sub, RectH(src) / sub), [&](int32_t off) {
+        FTarget->DrawGlyph(Sat32(static_cast<int64_t>(x) + off), y, sub, alpha, flipV, flipH, colour, src,
+                           source);
     });
 }
 void TDIBXWave::DrawGlyph3(int32_t x, int32_t y, int32_t sub, int32_t blend, bool flipV, bool flipH,
                            const std::array<uint32_t, 3>& colours, TRect src, TCustomDIBX* source) {
     if (sub <= 0) return;
-    ForwardBand(Bounds(x, y, src.Width() / sub, src.Height() / sub), [&](int32_t off) {
-        FTarget->DrawGlyph3(x + off, y, sub, blend, flipV, flipH, colours, src, source);
+    ForwardBand(SatBounds(x, y, RectW(src) / sub, RectH(src) / sub), [&](int32_t off) {
+        FTarget->DrawGlyph3(Sat32(static_cast<int64_t>(x) + off), y, sub, blend, flipV, flipH, colours, src,
+                            source);
     });
 }
 void TDIBXWave::TileDraw(TRect dest, int32_t gapX, int32_t originY, int32_t originX, bool transparent,
                          TRect src, TCustomDIBX* source, int32_t gapY) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileDraw(OffsetRect(dest, off, 0), gapX, originY, originX, transparent, src, source, gapY);
+        FTarget->TileDraw(SatOffset(dest, off, 0), gapX, originY, originX, transparent, src, source, gapY);
     });
 }
 void TDIBXWave::TileDrawAlpha(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t alpha,
                               bool transparent, TRect src, TCustomDIBX* source, int32_t gapY) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileDrawAlpha(OffsetRect(dest, off, 0), gapX, originY, originX, alpha, transparent, src,
+        FTarget->TileDrawAlpha(SatOffset(dest, off, 0), gapX, originY, originX, alpha, transparent, src,
                                source, gapY);
     });
 }
 void TDIBXWave::TileDrawAdd(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t level,
                             TRect src, TCustomDIBX* source, int32_t gapY) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileDrawAdd(OffsetRect(dest, off, 0), gapX, originY, originX, level, src, source, gapY);
+        FTarget->TileDrawAdd(SatOffset(dest, off, 0), gapX, originY, originX, level, src, source, gapY);
     });
 }
 void TDIBXWave::TileDrawMask(TRect dest, int32_t gapX, int32_t originY, int32_t originX, TCustomDIBX* mask,
                              TRect src, TCustomDIBX* source, int32_t gapY) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileDrawMask(OffsetRect(dest, off, 0), gapX, originY, originX, mask, src, source, gapY);
+        FTarget->TileDrawMask(SatOffset(dest, off, 0), gapX, originY, originX, mask, src, source, gapY);
     });
 }
 void TDIBXWave::TileDrawMaskAlpha(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t alpha,
                                   TCustomDIBX* mask, TRect src, TCustomDIBX* source, int32_t gapY) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileDrawMaskAlpha(OffsetRect(dest, off, 0), gapX, originY, originX, alpha, mask, src, source,
+        FTarget->TileDrawMaskAlpha(SatOffset(dest, off, 0), gapX, originY, originX, alpha, mask, src, source,
                                    gapY);
     });
 }
 void TDIBXWave::TileDrawMaskAdd(TRect dest, int32_t gapX, int32_t originY, int32_t originX, int32_t level,
                                 TCustomDIBX* mask, TRect src, TCustomDIBX* source, int32_t gapY) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileDrawMaskAdd(OffsetRect(dest, off, 0), gapX, originY, originX, level, mask, src, source,
+        FTarget->TileDrawMaskAdd(SatOffset(dest, off, 0), gapX, originY, originX, level, mask, src, source,
                                  gapY);
     });
 }
@@ -1076,7 +1082,7 @@ void TDIBXWave::TileStretchDraw(TRect dest, int32_t distX, int32_t originY, int3
                                 bool flipV, bool flipH, bool transparent, TRect src, TCustomDIBX* source,
                                 int32_t zoomY, int32_t zoomX, int32_t distY) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileStretchDraw(OffsetRect(dest, off, 0), distX, originY, originX, blend, flipV, flipH,
+        FTarget->TileStretchDraw(SatOffset(dest, off, 0), distX, originY, originX, blend, flipV, flipH,
                                  transparent, src, source, zoomY, zoomX, distY);
     });
 }
@@ -1084,19 +1090,19 @@ void TDIBXWave::TileStretchDrawMask(TRect dest, int32_t distX, int32_t originY, 
                                     int32_t blend, bool flipV, bool flipH, TCustomDIBX* mask, TRect src,
                                     TCustomDIBX* source, int32_t zoomY, int32_t zoomX, int32_t distY) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileStretchDrawMask(OffsetRect(dest, off, 0), distX, originY, originX, blend, flipV, flipH,
+        FTarget->TileStretchDrawMask(SatOffset(dest, off, 0), distX, originY, originX, blend, flipV, flipH,
                                      mask, src, source, zoomY, zoomX, distY);
     });
 }
 void TDIBXWave::FramePattern(TRect r, int32_t width, int32_t originY, int32_t originX, TCustomDIBX* source) {
     ForwardBand(r, [&](int32_t off) {
-        FTarget->FramePattern(OffsetRect(r, off, 0), width, originY, originX, source);
+        FTarget->FramePattern(SatOffset(r, off, 0), width, originY, originX, source);
     });
 }
 void TDIBXWave::TileZoom(TRect dest, int32_t zoomX, int32_t blend, bool flipV, bool flipH, bool transparent,
                          int32_t originY, int32_t originX, TCustomDIBX* source, int32_t zoomY) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileZoom(OffsetRect(dest, off, 0), zoomX, blend, flipV, flipH, transparent, originY, originX,
+        FTarget->TileZoom(SatOffset(dest, off, 0), zoomX, blend, flipV, flipH, transparent, originY, originX,
                           source, zoomY);
     });
 }
@@ -1104,14 +1110,14 @@ void TDIBXWave::TileZoomMask(TRect dest, int32_t zoomX, int32_t blend, TCustomDI
                              bool flipH, int32_t originY, int32_t originX, TCustomDIBX* source,
                              int32_t zoomY) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileZoomMask(OffsetRect(dest, off, 0), zoomX, blend, mask, flipV, flipH, originY, originX,
+        FTarget->TileZoomMask(SatOffset(dest, off, 0), zoomX, blend, mask, flipV, flipH, originY, originX,
                               source, zoomY);
     });
 }
 void TDIBXWave::TileFill(TRect dest, TCustomDIBX* source, bool flipV, bool flipH, int32_t originY,
                          int32_t originX) {
     ForwardBand(dest, [&](int32_t off) {
-        FTarget->TileFill(OffsetRect(dest, off, 0), source, flipV, flipH, originY, originX);
+        FTarget->TileFill(SatOffset(dest, off, 0), source, flipV, flipH, originY, originX);
     });
 }
 

@@ -310,7 +310,7 @@ public:
 
 private:
     // Runs of destination rows [y, y + h) with one offset each: fn(first row, row count, offset).
-    template <class Fn> void ForRuns(int32_t y, int32_t h, Fn fn);
+    template <class Fn> void ForRuns(int32_t y, int64_t h, Fn fn);
     // Positioned operations: fn(x moved by the offset, first row, source rectangle cut to the run).
     template <class Fn> void ForwardAt(int32_t x, int32_t y, bool flipV, TRect src, Fn fn);
     // Rectangle operations: fn(rectangle cut to the run and moved by the offset).

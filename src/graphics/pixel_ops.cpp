@@ -219,7 +219,7 @@ bool PlanStretchAxis(int32_t dL, int32_t dR, int32_t sL, int32_t sR, int32_t cL,
     const int64_t step = static_cast<int64_t>(r * 65536.0);
     int64_t start = 0, edge = 0, a = dL;
     if (a < cL) {
-        double adv = static_cast<double>(cL - a) * r;
+        const double adv = std::min(static_cast<double>(cL - a) * r, 4611686018427387904.0);
         edge = static_cast<int64_t>(adv);
         start = static_cast<int64_t>((adv - static_cast<double>(edge)) * 65536.0);
         a = cL;
@@ -228,10 +228,16 @@ bool PlanStretchAxis(int32_t dL, int32_t dR, int32_t sL, int32_t sR, int32_t cL,
     if (a >= b) return false;
     d0 = static_cast<int32_t>(a);
     idx.resize(static_cast<size_t>(b - a));
-    for (int64_t i = 0; i < b - a; ++i) {
-        int64_t k = edge + ((start + i * step) >> 16);
-        int64_t v = flip ? sR - 1 - k : sL + k;
-        idx[i] = (k >= sw || v < 0 || v >= sLimit) ? -1 : static_cast<int32_t>(v);
+    // Walked incrementally and stopped at the source's far edge, so that no sum overflows.
+    int64_t acc = start;
+    for (int64_t i = 0; i < b - a; ++i, acc += step) {
+        const int64_t k = edge + (acc >> 16);
+        if (k >= sw) {
+            std::fill(idx.begin() + i, idx.end(), -1);
+            break;
+        }
+        const int64_t v = flip ? sR - 1 - k : sL + k;
+        idx[i] = (v < 0 || v >= sLimit) ? -1 : static_cast<int32_t>(v);
     }
     return true;
 }
@@ -484,10 +490,10 @@ void Inside(int64_t f, int64_t df, int64_t lim, int64_t& lo, int64_t& hi) {
 TRect RotatedBounds(int32_t x, int32_t y, int32_t pivotX, int32_t pivotY, bool flipH, bool flipV,
                     int32_t pictureWidth, int32_t pictureHeight, int32_t zoomX, int32_t zoomY, TRect src,
                     int32_t angle) {
-    if (flipH) pivotX = pictureWidth - pivotX - 1;
-    if (flipV) pivotY = pictureHeight - pivotY - 1;
+    const double px = flipH ? static_cast<double>(pictureWidth) - pivotX - 1 : pivotX;
+    const double py = flipV ? static_cast<double>(pictureHeight) - pivotY - 1 : pivotY;
     TRotation rot(angle, zoomX, zoomY);
-    return rot.Box(x, y, pivotX, pivotY, src.Width(), src.Height());
+    return rot.Box(x, y, px, py, static_cast<double>(RectW(src)), static_cast<double>(RectH(src)));
 }
 
 void DrawRotate(const TPixelView& d, const TRect& clip, int32_t cx, int32_t cy, int32_t blend, bool flipV,
@@ -499,10 +505,11 @@ void DrawRotate(const TPixelView& d, const TRect& clip, int32_t cx, int32_t cy, 
     uint32_t a;
     int64_t k;
     if (!BlendOp(blend, mask != nullptr, transparent, key, op, a, k)) return;
-    const int32_t sw = src.Width(), sh = src.Height();
+    const int64_t sw = RectW(src), sh = RectH(src);
     if (sw <= 0 || sh <= 0) return;
     TRotation rot(angle, zoomX, zoomY);
-    TRect area = IntersectRect(rot.Box(cx, cy, pivotX, pivotY, sw, sh), clip);
+    TRect area = IntersectRect(
+        rot.Box(cx, cy, pivotX, pivotY, static_cast<double>(sw), static_cast<double>(sh)), clip);
     if (IsRectEmpty(area)) return;
     // Inverse mapping: destination steps in source pixels, 16.16.
     const int64_t xdx = static_cast<int64_t>(rot.c / rot.zx * 65536.0);
@@ -523,8 +530,8 @@ void DrawRotate(const TPixelView& d, const TRect& clip, int32_t cx, int32_t cy, 
         if (fast) {
             // The samples inside the source form one interval of the row: gather it without tests.
             int64_t lo = 0, hi = area.Width();
-            Inside(fx, xdx, static_cast<int64_t>(sw) << 16, lo, hi);
-            Inside(fy, ydx, static_cast<int64_t>(sh) << 16, lo, hi);
+            Inside(fx, xdx, sw << 16, lo, hi);
+            Inside(fy, ydx, sh << 16, lo, hi);
             if (lo >= hi) continue;
             fx += lo * xdx;
             fy += lo * ydx;
