@@ -824,13 +824,13 @@ int32_t TDIBXWave::ColorToPixel(int32_t colour) {
 uint32_t TDIBXWave::GetPixel(int32_t x, int32_t y) {
     const int64_t i = static_cast<int64_t>(y) - OriginY;
     if (!FTarget || i < 0 || i >= static_cast<int64_t>(Offsets.size())) return 0;
-    return FTarget->GetPixel(x + Offsets[i], y);
+    return FTarget->GetPixel(Sat32(static_cast<int64_t>(x) + Offsets[i]), y);
 }
 
 void TDIBXWave::SetPixel(int32_t x, int32_t y, uint32_t value) {
     const int64_t i = static_cast<int64_t>(y) - OriginY;
     if (!FTarget || i < 0 || i >= static_cast<int64_t>(Offsets.size())) return;
-    FTarget->SetPixel(x + Offsets[i], y, value);
+    FTarget->SetPixel(Sat32(static_cast<int64_t>(x) + Offsets[i]), y, value);
 }
 
 void TDIBXWave::SetSize(int32_t width, int32_t height, int32_t) {
@@ -847,8 +847,8 @@ void TDIBXWave::ResetClip() {
 void TDIBXWave::AddClip(TRect r) {
     r.Left = std::max(r.Left, OriginX);
     r.Top = std::max(r.Top, OriginY);
-    r.Right = std::min(r.Right, OriginX + FWidth);
-    r.Bottom = std::min(r.Bottom, OriginY + FHeight);
+    r.Right = std::min(r.Right, Sat32(static_cast<int64_t>(OriginX) + FWidth));
+    r.Bottom = std::min(r.Bottom, Sat32(static_cast<int64_t>(OriginY) + FHeight));
     if (IsRectEmpty(r)) return;
     ClipRect = ClipRect.Right == 0 ? r : UnionRect(ClipRect, r);
     if (FTarget) FTarget->AddClip(ClipRect);

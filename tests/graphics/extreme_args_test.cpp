@@ -49,6 +49,24 @@ TEST(ExtremeArguments, EveryOperationReturnsWithoutTouchingOutside) {
             d->ResetClip();
             (void)TCustomDIBX::RotatedBounds(a, b, a, b, true, true, a, b, a, b, r, b);
         }
+    // Through a wave surface whose offsets and origin are extreme too.
+    TDIBXWave wave(d.get());
+    wave.SetSize(3, 7, 0);
+    wave.Offsets = {INT32_MIN, -5, 0, 5, INT32_MAX, 1, 2};
+    for (int32_t a : vals) {
+        wave.OriginX = a;
+        wave.OriginY = a % 5;
+        const TRect wide{a, a, INT32_MAX, INT32_MAX};
+        wave.Fill(3);
+        wave.FillRect(wide, 1);
+        wave.Draw(a, 0, true, false, true, wide, s.get());
+        wave.DrawRotate(a, 3, 255, false, false, false, a, 1, 1, TRect{0, 0, 5, 4}, s.get(), 256, 256);
+        wave.StretchDrawAdd(wide, s.get(), 100, false, false, false, TRect{0, 0, 5, 4});
+        wave.TileDraw(wide, -1, a, a, false, TRect{0, 0, 5, 4}, s.get(), -1);
+        wave.DrawGlyph(a, 0, 2, 100, false, false, 1, TRect{0, 0, 8, 8}, &glyph1);
+        wave.AddClip(wide);
+        wave.ResetClip();
+    }
     SUCCEED();
 }
 
