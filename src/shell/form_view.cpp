@@ -547,8 +547,10 @@ int32_t TFormView::DisplayDepth() const {
 }
 
 void TFormView::GetCursorPos(int32_t& x, int32_t& y) const {
-    x = mouseClientX_ - panelRect_.Left;
-    y = mouseClientY_ - panelRect_.Top;
+    int32_t cx = mouseClientX_, cy = mouseClientY_;
+    if (window_) window_->GetMouse(cx, cy); // where the pointer really is
+    x = cx - panelRect_.Left;
+    y = cy - panelRect_.Top;
 }
 
 // ---- tool bar, panel and full screen -------------------------------------------------------------------
