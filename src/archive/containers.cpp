@@ -34,7 +34,7 @@ bool RectsIntersect(const TRect& a, const TRect& b) {
 }
 
 TRect OffsetRect(const TRect& r, int32_t dx, int32_t dy) {
-    return {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
+    return {WrapAdd(r.Left, dx), WrapAdd(r.Top, dy), WrapAdd(r.Right, dx), WrapAdd(r.Bottom, dy)};
 }
 
 // ---- TIntList ------------------------------------------------------------------------------------

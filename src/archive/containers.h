@@ -26,11 +26,20 @@ struct TPoint {
 // ---- TRect ---------------------------------------------------------------------------------------
 
 // Right and Bottom are exclusive.
+// 32-bit arithmetic that wraps like the machine's instead of being undefined on overflow: saved and
+// scripted coordinates can hold any value.
+constexpr int32_t WrapAdd(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+constexpr int32_t WrapSub(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
 struct TRect {
     int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
 
-    constexpr int32_t Width() const { return Right - Left; }
-    constexpr int32_t Height() const { return Bottom - Top; }
+    constexpr int32_t Width() const { return WrapSub(Right, Left); }
+    constexpr int32_t Height() const { return WrapSub(Bottom, Top); }
     constexpr bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
     constexpr bool Contains(int32_t x, int32_t y) const {
         return x >= Left && x < Right && y >= Top && y < Bottom;
@@ -46,7 +55,7 @@ constexpr TRect Rect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
     return {left, top, right, bottom};
 }
 constexpr TRect Bounds(int32_t left, int32_t top, int32_t width, int32_t height) {
-    return {left, top, left + width, top + height};
+    return {left, top, WrapAdd(left, width), WrapAdd(top, height)};
 }
 // The smallest rectangle holding both; an empty operand is ignored; both empty give the empty rectangle.
 TRect UnionRect(const TRect& a, const TRect& b);

@@ -3,6 +3,9 @@
 #include "archive/stream.h"
 #include "archive/utils.h"
 
+#include <cstdint>
+#include <limits>
+
 #include <gtest/gtest.h>
 
 #include "platform/cp932.h"
@@ -293,6 +296,22 @@ TEST(Utils, FontStyle) {
     EXPECT_TRUE(s.Has(fsUnderline));
     EXPECT_EQ(FontStylesToInt(s), 5);
     EXPECT_EQ(FontStylesToInt(TFontStyles{fsItalic, fsStrikeOut}), 10);
+}
+
+// Rectangles from saved data or scripts may hold any coordinates; their arithmetic wraps as the
+// machine's does rather than being undefined (checked under UBSan).
+TEST(RectArithmetic, WrapsAtTheInt32Limits) {
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+    TRect wide = Rect(kMin, 0, kMax, 10);
+    EXPECT_EQ(wide.Width(), -1);
+    TRect b = Bounds(kMax, 0, 2, 1);
+    EXPECT_EQ(b.Right, kMin + 1);
+    EXPECT_TRUE(b.IsEmpty());
+    TRect o = OffsetRect(Rect(0, 0, 10, 10), kMax, kMin);
+    EXPECT_EQ(o.Left, kMax);
+    EXPECT_EQ(o.Right, kMin + 9);
+    EXPECT_EQ(o.Top, kMin);
 }
 
 } // namespace
