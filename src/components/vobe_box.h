@@ -34,6 +34,10 @@ public:
     VOBE_FIELD_PROPERTY(Flag, AutoScrap, AutoScrap)
     VOBE_FIELD_PROPERTY(Str, OnIdle, IdleHandler)
 
+    // The frame along the inside of the rectangle in BorderColor, the fill inside it (or of the whole
+    // rectangle without a frame) in Color, by the alpha convention; a negative colour is transparent.
+    void Draw() override;
+
     void SaveToStream(TStream& s) override;
     void LoadFromStream(TStream& s, int32_t version) override;
 };

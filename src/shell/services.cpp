@@ -9,6 +9,7 @@
 #include "script/project.h"
 #include "shell/form_view.h"
 #include "shell/player.h"
+#include "shell/scene_host.h"
 #include "values/param_collection.h"
 
 namespace vobe {
@@ -98,6 +99,8 @@ TGameServices MakePlayerServices() {
     s.CreateParams = [] { CreateParamCollection(); };
     s.FreeParams = [] { FreeParamCollection(); };
     s.DumpVariables = [] { return ParamCollection ? DumpVariables(*ParamCollection) : std::string(); };
+    s.VobeInitialize = [](IDisplayHost& display) { return StartScene(display); };
+    s.VobeFinalize = [] { FinishScene(); };
     s.VobeInitColor = [](int32_t depth) { VobeInitColor(depth); };
     s.CreateProject = []() -> std::unique_ptr<IGameProject> {
         // A page too old for this player asks for a rebuild and closes the window.
