@@ -507,7 +507,7 @@ void TVobeBaseList::ReleaseInput() {
     KeyDownEvent = KeyUpEvent = KeyRepeatEvent = false;
 }
 
-void TVobeBaseList::MouseDown(TMouseButton button) {
+void TVobeBaseList::PanelMouseDown(TMouseButton button) {
     const bool left = button == mbLeft, right = button == mbRight;
     for (TVobeBase* b : {Base0, Base1}) {
         b->LeftHeld = left;
@@ -517,15 +517,15 @@ void TVobeBaseList::MouseDown(TMouseButton button) {
     FrontBase()->RightClickLatch = right;
 }
 
-void TVobeBaseList::MouseUp() {
+void TVobeBaseList::PanelMouseUp() {
     for (TVobeBase* b : {Base0, Base1}) b->LeftHeld = b->RightHeld = 0;
 }
 
-void TVobeBaseList::MouseMove(int32_t x, int32_t y) {
+void TVobeBaseList::PanelMouseMove(int32_t x, int32_t y) {
     for (TVobeBase* b : {Base0, Base1}) b->UpdateMousePos(TPoint{x, y});
 }
 
-void TVobeBaseList::MouseWheel(bool down) {
+void TVobeBaseList::PanelMouseWheel(bool down) {
     if (down)
         FrontBase()->WheelDownLatch = 1;
     else

@@ -192,10 +192,10 @@ public:
     bool IsKeyRepeated(int32_t vk) const { return InKeyRange(vk) && Repeated[static_cast<size_t>(vk)]; }
     // Mouse input of the panel (panel coordinates): held flags of both bases and the press latch of
     // the front base; release; pointer moves; the wheel of the front base.
-    void MouseDown(TMouseButton button);
-    void MouseUp();
-    void MouseMove(int32_t x, int32_t y);
-    void MouseWheel(bool down);
+    void PanelMouseDown(TMouseButton button);
+    void PanelMouseUp();
+    void PanelMouseMove(int32_t x, int32_t y);
+    void PanelMouseWheel(bool down);
 
     // Once per frame after the interpreter: idle events, the objects' own updates, deletion.
     bool Update() override;

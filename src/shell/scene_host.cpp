@@ -50,10 +50,10 @@ public:
     }
     void ReleaseSurfaces() override { Bases->ReleaseSurfaces(); }
     void RestoreSurfaces() override { Bases->RestoreSurfaces(); }
-    void MouseDown(TMouseButton button) override { Bases->MouseDown(button); }
-    void MouseUp() override { Bases->MouseUp(); }
-    void MouseMove(int32_t x, int32_t y) override { Bases->MouseMove(x, y); }
-    void Wheel(bool down) override { Bases->MouseWheel(down); }
+    void MouseDown(TMouseButton button) override { Bases->PanelMouseDown(button); }
+    void MouseUp() override { Bases->PanelMouseUp(); }
+    void MouseMove(int32_t x, int32_t y) override { Bases->PanelMouseMove(x, y); }
+    void Wheel(bool down) override { Bases->PanelMouseWheel(down); }
     void SetKeyState(int32_t vk, bool down) override { Bases->SetKeyState(vk, down); }
     void SetKeyPressed(int32_t vk) override { Bases->SetKeyPressed(vk); }
     void ReleaseInput() override { Bases->ReleaseInput(); }

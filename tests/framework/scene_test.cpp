@@ -334,8 +334,8 @@ TEST_F(Scene, AClickReachesTheControlUnderThePointer) {
     a->OnLBtnDown = "down.vsb";
     a->OnLBtnUp = "up.vsb";
     a->OnMouseIn = "in.vsb";
-    S.MouseMove(15, 12);
-    S.MouseDown(mbLeft);
+    S.PanelMouseMove(15, 12);
+    S.PanelMouseDown(mbLeft);
     S.ProcessInput();
     ASSERT_EQ(Kinds(), (std::vector<uint8_t>{PR_ONLBTNDOWN, PR_ONMOUSEIN}));
     EXPECT_EQ(S.Events.Items(0)->Args, (std::vector<std::string>{"5", "2"}));
@@ -345,15 +345,15 @@ TEST_F(Scene, AClickReachesTheControlUnderThePointer) {
     EXPECT_TRUE(S.Base0->LeftHeld);
     EXPECT_FALSE(S.Base0->IsLeftHeld()); // @LPush: a control holds the button
     EXPECT_TRUE(S.Base1->LeftHeld);
-    S.MouseUp();
+    S.PanelMouseUp();
     S.ProcessInput();
     EXPECT_EQ(S.Events.Items(2)->Kind, PR_ONLBTNUP);
     EXPECT_EQ(S.Base0->Capture, 0);
 
     // On the bare base the click stays for the script (@LClick).
-    S.MouseMove(50, 40);
-    S.MouseDown(mbLeft);
-    S.MouseUp();
+    S.PanelMouseMove(50, 40);
+    S.PanelMouseDown(mbLeft);
+    S.PanelMouseUp();
     S.ProcessInput();
     EXPECT_TRUE(S.Base0->LeftClick);
     S.ProcessInput();
@@ -368,14 +368,14 @@ TEST_F(Scene, CaptureKeepsTheControlWhileTheButtonIsHeld) {
     b->OnMouseIn = "b.in";
     b->OnMouseMove = "b.move";
     b->Cursor = "hand.cur";
-    S.MouseMove(5, 5);
+    S.PanelMouseMove(5, 5);
     S.ProcessInput();
-    S.MouseDown(mbLeft);
+    S.PanelMouseDown(mbLeft);
     S.ProcessInput();
     S.Events.Clear();
     Panel.Calls.clear();
 
-    S.MouseMove(35, 5); // over b, the button still held by a
+    S.PanelMouseMove(35, 5); // over b, the button still held by a
     S.ProcessInput();
     ASSERT_EQ(Kinds(), (std::vector<uint8_t>{PR_ONMOUSEMOVE}));
     EXPECT_EQ(S.Events.Items(0)->Sender, a);
@@ -384,7 +384,7 @@ TEST_F(Scene, CaptureKeepsTheControlWhileTheButtonIsHeld) {
     EXPECT_EQ(S.Base0->Hover, a);
 
     S.Events.Clear();
-    S.MouseUp();
+    S.PanelMouseUp();
     S.ProcessInput(); // the release goes to a, then the pointer is free again
     S.ProcessInput();
     ASSERT_EQ(Kinds(), (std::vector<uint8_t>{PR_ONMOUSEIN, PR_ONMOUSEMOVE}));
@@ -401,16 +401,16 @@ TEST_F(Scene, IgnoreMouseChoosesWhoTakesTheClick) {
     top->OnLBtnDown = "top.left";
     top->OnRBtnDown = "top.right";
     top->SetIgnoreMouse(3); // right button and hover only
-    S.MouseMove(5, 5);
-    S.MouseDown(mbLeft);
-    S.MouseUp();
+    S.PanelMouseMove(5, 5);
+    S.PanelMouseDown(mbLeft);
+    S.PanelMouseUp();
     S.ProcessInput();
     ASSERT_EQ(S.Events.Count(), 1);
     EXPECT_EQ(S.Events.Items(0)->Handler, "below");
     S.ProcessInput(); // the released button leaves the capture of `below`
     S.Events.Clear();
-    S.MouseDown(mbRight);
-    S.MouseUp();
+    S.PanelMouseDown(mbRight);
+    S.PanelMouseUp();
     S.ProcessInput();
     ASSERT_EQ(S.Events.Count(), 1);
     EXPECT_EQ(S.Events.Items(0)->Handler, "top.right");
@@ -428,9 +428,9 @@ TEST_F(Scene, ARightClickClosesAMenuAndReachesNothingElse) {
     S.RightClickList.Add(menu);
     S.RightClickList.Add(menu); // no duplicates
     EXPECT_EQ(S.RightClickList.Count(), 2);
-    S.MouseMove(5, 5);
-    S.MouseDown(mbRight);
-    S.MouseUp();
+    S.PanelMouseMove(5, 5);
+    S.PanelMouseDown(mbRight);
+    S.PanelMouseUp();
     S.ProcessInput();
     EXPECT_EQ(menu->Cancelled, 1);
     EXPECT_EQ(other->Cancelled, 0);
@@ -439,13 +439,13 @@ TEST_F(Scene, ARightClickClosesAMenuAndReachesNothingElse) {
 
     // A menu that declines lets the click through; one without the flag is not asked.
     menu->Answer = false;
-    S.MouseDown(mbRight);
+    S.PanelMouseDown(mbRight);
     S.ProcessInput();
     EXPECT_EQ(menu->Cancelled, 2);
     EXPECT_EQ(S.Events.Count(), 1);
     menu->RClickScrap = false;
-    S.MouseUp();
-    S.MouseDown(mbRight);
+    S.PanelMouseUp();
+    S.PanelMouseDown(mbRight);
     S.ProcessInput();
     EXPECT_EQ(menu->Cancelled, 2);
 }
@@ -461,20 +461,20 @@ TEST_F(Scene, WheelAndFocusByClick) {
     b->OnFocusOut = "b.out";
     S.ProcessInput(); // refocus: the topmost focusable control
     EXPECT_EQ(S.Focused, b);
-    S.MouseMove(5, 5);
-    S.MouseWheel(true);
-    S.MouseWheel(false);
+    S.PanelMouseMove(5, 5);
+    S.PanelMouseWheel(true);
+    S.PanelMouseWheel(false);
     S.ProcessInput();
     EXPECT_EQ(Kinds(), (std::vector<uint8_t>{PR_ONWHEELDOWN})); // one kind per frame, down first
     EXPECT_TRUE(S.Base0->WheelDown);
     EXPECT_TRUE(S.Base0->WheelUp);
     S.Events.Clear();
-    S.MouseWheel(false);
+    S.PanelMouseWheel(false);
     S.ProcessInput();
     EXPECT_EQ(Kinds(), (std::vector<uint8_t>{PR_ONWHEELUP}));
     S.Events.Clear();
 
-    S.MouseDown(mbLeft);
+    S.PanelMouseDown(mbLeft);
     S.ProcessInput();
     EXPECT_EQ(S.Focused, a);
     EXPECT_EQ(Kinds(), (std::vector<uint8_t>{PR_ONFOCUSOUT, PR_ONFOCUSIN}));
@@ -602,9 +602,9 @@ TEST_F(Scene, SystemVariablesReadTheFrontBase) {
     a->SetHandleKey(true);
     hidden->SetHandleKey(true);
     hidden->SetVisible(false);
-    S.MouseMove(30, 25);
-    S.MouseDown(mbLeft);
-    S.MouseWheel(true);
+    S.PanelMouseMove(30, 25);
+    S.PanelMouseDown(mbLeft);
+    S.PanelMouseWheel(true);
     S.SetKeyState(40, true);
     S.SetKeyPressed(40);
     S.ProcessInput();
