@@ -112,4 +112,25 @@ TExprPtr CloneExpr(const TExprPtr& e) {
     return copy;
 }
 
+TCustomParam* Evaluate(const TExprPtr& e) {
+    if (!e) return nullptr;
+    e->Execute();
+    return e->Result();
+}
+
+bool EvalBool(const TExprPtr& e, bool none) {
+    TCustomParam* v = Evaluate(e);
+    return v ? v->GetAsBool() : none;
+}
+
+int32_t EvalInt(const TExprPtr& e, int32_t none) {
+    TCustomParam* v = Evaluate(e);
+    return v ? v->GetAsInt() : none;
+}
+
+std::string EvalStr(const TExprPtr& e) {
+    TCustomParam* v = Evaluate(e);
+    return v ? v->GetAsStr() : std::string();
+}
+
 } // namespace vobe

@@ -155,4 +155,11 @@ protected:
 // A deep copy of an expression (null stays null).
 TExprPtr CloneExpr(const TExprPtr& e);
 
+// Evaluates an expression: its value, or null when it yields none (an absent expression yields none).
+TCustomParam* Evaluate(const TExprPtr& e);
+// The value converted, or `none` when the expression yields no value.
+bool EvalBool(const TExprPtr& e, bool none);
+int32_t EvalInt(const TExprPtr& e, int32_t none);
+std::string EvalStr(const TExprPtr& e);
+
 } // namespace vobe

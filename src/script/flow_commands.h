@@ -1,6 +1,5 @@
 // The commands that steer the interpreter: conditions and blocks, loops, labels, jumps and calls,
-// exits, waits, resets and the end of the program. Their stored fields; the interpreter gives them
-// their behaviour.
+// exits, waits, resets and the end of the program.
 #pragma once
 
 #include "script/command.h"
@@ -12,6 +11,8 @@ public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckIf; }
     void VisitFields(TFieldVisitor& v) override { v.Expr("cond", FCond); }
+    // A false condition moves on to the elseif whose condition holds, the else, or past the chain.
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     TExprPtr FCond;
 };
 
@@ -19,6 +20,8 @@ class TComElseif : public TComIf {
 public:
     using TComIf::TComIf;
     int32_t GetKind() const override { return ckElseif; }
+    // Reached in sequence, after a branch was taken: skips its own body.
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
 };
 
 class TComElse : public TCommand {
@@ -26,6 +29,7 @@ public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckElse; }
     bool GetContinue() const override { return true; }
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
 };
 
 class TComLabel : public TCommand {
@@ -53,6 +57,7 @@ public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckJump; }
     void VisitFields(TFieldVisitor& v) override;
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     std::string FPageName;
     int32_t FTarget = 0;
     TExprPtr FCond;
@@ -63,6 +68,7 @@ public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckCall; }
     void VisitFields(TFieldVisitor& v) override;
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     std::string FPageName;
     int32_t FTarget = 0;
     std::string FResultVar;
@@ -75,6 +81,7 @@ public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckExit; }
     void VisitFields(TFieldVisitor& v) override { v.Expr("cond", FCond); }
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     TExprPtr FCond;
 };
 
@@ -86,6 +93,7 @@ public:
         TComExit::VisitFields(v);
         v.Int("target", FTarget);
     }
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     int32_t FTarget = -1;
 };
 
@@ -97,6 +105,7 @@ public:
         TComExit::VisitFields(v);
         v.Int("target", FTarget);
     }
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     int32_t FTarget = -1;
 };
 
@@ -105,9 +114,22 @@ public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckWait; }
     void VisitFields(TFieldVisitor& v) override;
+    void Prepare(TCallMan& man) override;
+    // Holds while the condition does (for ever without one) and, with a time, until that many
+    // milliseconds of frames after the first have passed.
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
+    bool IsWaiting() const override { return true; }
+    bool BlocksEvents() const override { return FBlock; }
+    void SaveState(std::unique_ptr<TTpMemoryStream>& state) override;
+    void LoadState(TStream& s) override;
     TExprPtr FCond;
     TExprPtr FTime;
     TExprPtr FBlockEvents; // pages of version 107 and later
+
+    // The running wait.
+    int32_t FTimeLeft = 0;
+    int32_t FFirstFrame = 0; // 1 until the frame the wait started in has passed
+    bool FBlock = false;
 };
 
 class TComWhile : public TCommand {
@@ -118,6 +140,7 @@ public:
         v.Expr("cond", FCond);
         v.Int("end", FEnd);
     }
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     TExprPtr FCond;
     int32_t FEnd = 0;
 };
@@ -135,6 +158,7 @@ public:
     using TComRuntime::TComRuntime;
     int32_t GetKind() const override { return ckWhileInit; }
     bool GetContinue() const override { return true; }
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
 };
 
 class TComWhileLoop : public TComWhileInit {
@@ -145,6 +169,7 @@ public:
         TComWhileInit::VisitFields(v);
         v.Int("head", FHead);
     }
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     int32_t FHead = 0;
 };
 
@@ -152,6 +177,7 @@ class TComPCReset : public TCommand {
 public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckPCReset; }
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     void VisitFields(TFieldVisitor& v) override {
         v.Str("page", FPageName);
         v.Int("target", FTarget);
@@ -166,12 +192,14 @@ class TComReset : public TComPCReset {
 public:
     using TComPCReset::TComPCReset;
     int32_t GetKind() const override { return ckReset; }
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
 };
 
 class TComTerminate : public TCommand {
 public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckTerminate; }
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
 };
 
 // Ends the frame so that events and drawing happen.

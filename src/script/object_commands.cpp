@@ -1,6 +1,8 @@
 #include "script/object_commands.h"
 
+#include "platform/cp932.h"
 #include "script/page.h"
+#include "values/param_collection.h"
 
 namespace vobe {
 
@@ -116,6 +118,44 @@ void TComPropMotion::VisitFields(TFieldVisitor& v) {
     v.Expr("time", FTime);
     v.Expr("kind", FMotionKind);
     if (v.Version() >= 108) v.Expr("paused", FPaused);
+}
+
+// ---- variables -------------------------------------------------------------------------------------
+
+void TComCalc::Execute(TCallMan&, TPage*&, int32_t& pc) {
+    ++pc;
+    Evaluate(FExpr); // the assignments happen inside the expression
+}
+
+void TComVarNew::Execute(TCallMan&, TPage*&, int32_t& pc) {
+    ++pc;
+    if (FName.empty()) throw EVobeError(SJ("変数名がありません"));
+    if (!ParamCollection) return;
+    TParamCollectionItem* item = ParamCollection->FindScoped(FName, FScope == 2);
+    if (!item) {
+        item = ParamCollection->AddNamedParam(FType, FName);
+        if (!item) return;
+        if (FScope == 1 || FScope == 2) item->Depth = ParamCollection->CurrentDepth;
+        item->Local = FScope == 2;
+        item->Status = FScope == 3;
+    } else if (item->Status) {
+        return; // a status variable keeps the value it came back with
+    }
+    TCustomParam* v = Evaluate(FValue);
+    if (!v) return;
+    switch (item->GetParamType()) {
+    case PT_INT: item->SetAsInt(v->GetAsInt()); break;
+    case PT_FLOAT: item->SetAsFloat(v->GetAsFloat()); break;
+    case PT_BOOL: item->SetAsBool(v->GetAsBool()); break;
+    case PT_STR: item->SetAsStr(v->GetAsStr()); break;
+    default: break;
+    }
+}
+
+void TComVarDel::Execute(TCallMan&, TPage*&, int32_t& pc) {
+    ++pc;
+    if (!ParamCollection) return;
+    if (TParamCollectionItem* item = ParamCollection->FindItem(FName)) ParamCollection->DeleteItem(item);
 }
 
 } // namespace vobe

@@ -148,6 +148,7 @@ public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckCalc; }
     void VisitFields(TFieldVisitor& v) override { v.Expr("expr", FExpr); }
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     TExprPtr FExpr;
 };
 
@@ -156,6 +157,7 @@ public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckVarNew; }
     void VisitFields(TFieldVisitor& v) override;
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     std::string FName;
     uint8_t FType = 1;
     TExprPtr FValue;
@@ -167,6 +169,7 @@ public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckVarDel; }
     void VisitFields(TFieldVisitor& v) override { v.Str("name", FName); }
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     std::string FName;
 };
 

@@ -182,7 +182,14 @@ void TProject::Start() {
     Terminating = false;
     ReadOriginalFolders();
 
-    FInterpreter = FServices.CreateInterpreter ? FServices.CreateInterpreter() : std::make_unique<TCallMan>();
+    if (FServices.CreateInterpreter) {
+        FInterpreter = FServices.CreateInterpreter();
+    } else {
+        TCallManServices services = FServices.Interpreter;
+        if (!services.FileAvailable)
+            services.FileAvailable = [this](const std::string& name) { return FileAvailable(name); };
+        FInterpreter = std::make_unique<TCallMan>(std::move(services));
+    }
     if (FServices.FileExists && FServices.FileExists(StartPage)) {
         FInterpreter->StartPage(StartPage);
         FStarted = true;

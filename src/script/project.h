@@ -106,7 +106,9 @@ struct TProjectServices {
     // The status section of the save file, read at start and written at the end.
     std::function<void()> StatusLoad;
     std::function<void()> StatusSave;
-    // Makes the interpreter (the default one runs nothing).
+    // What the default interpreter is given (its page availability is the project's FileAvailable).
+    TCallManServices Interpreter;
+    // Makes another interpreter than the default one (tests).
     std::function<std::unique_ptr<TCallMan>()> CreateInterpreter;
 };
 

@@ -91,6 +91,14 @@ struct TFakePlayer {
         s.DeclareVariable = [this](const TDeclaredVar& v) { declared.push_back(v); };
         s.StatusLoad = [this] { ++statusLoads; };
         s.StatusSave = [this] { ++statusSaves; };
+        // The interpreter only records the pages it is started on.
+        struct TRecorder : TCallMan {
+            std::string* Started;
+            explicit TRecorder(std::string* started) : Started(started) {}
+            void StartPage(const std::string& name) override { *Started = name; }
+            void RunFrame() override {}
+        };
+        s.CreateInterpreter = [this] { return std::make_unique<TRecorder>(&started); };
         return s;
     }
 };
@@ -191,7 +199,7 @@ TEST(Project, StartsOnTheStartPage) {
         EXPECT_EQ(project.Width, 641);
         EXPECT_EQ(fp.zoomX, 320);
         EXPECT_EQ(fp.zoomY, 239);
-        EXPECT_EQ(project.Interpreter()->StartedPage(), "start.vsb");
+        EXPECT_EQ(fp.started, "start.vsb");
         EXPECT_EQ(project.ExitPage, "end.vsb");
         EXPECT_EQ(project.DiskMessage, "disk %d");
         EXPECT_EQ(fp.declared.size(), 5u);
@@ -200,6 +208,7 @@ TEST(Project, StartsOnTheStartPage) {
     }
     // The end sequence runs the exit page, leaves Terminating set and writes the status.
     EXPECT_TRUE(Terminating);
+    EXPECT_EQ(fp.started, "end.vsb");
     EXPECT_EQ(fp.statusSaves, 1);
     Terminating = false;
 }
