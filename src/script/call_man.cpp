@@ -179,11 +179,13 @@ TPage* TCallMan::FindOrLoad(const std::string& name) {
     auto page = std::make_unique<TPage>();
     page->LoadFromFile(name); // a page that fails to load is not cached
     FPages.insert(FPages.begin(), std::move(page));
-    while (static_cast<int32_t>(FPages.size()) > PageCacheSize && FPages.back().get() != FPage) {
+    // The least recently used pages go; the current page stays even when it is the oldest.
+    while (static_cast<int32_t>(FPages.size()) > PageCacheSize) {
+        size_t back = FPages.size() - 1;
+        if (FPages[back].get() == FPage) --back;
         // A command of a freed page can never be the one traced last again.
-        TPage* gone = FPages.back().get();
-        if (FLastTraced && FLastTraced->GetPage() == gone) FLastTraced = nullptr;
-        FPages.pop_back();
+        if (FLastTraced && FLastTraced->GetPage() == FPages[back].get()) FLastTraced = nullptr;
+        FPages.erase(FPages.begin() + static_cast<std::ptrdiff_t>(back));
     }
     return FPages.front().get();
 }

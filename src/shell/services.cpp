@@ -60,6 +60,10 @@ public:
     TPlayerProject() {
         TProjectServices services = PlayerProjectServices();
         services.HasGameFolderArgument = GameFolderGiven;
+        // The terminate command closes the window the normal way.
+        services.Interpreter.PostClose = [] {
+            if (FormView) FormView->Close();
+        };
         FProject = std::make_unique<TProject>(std::move(services));
         Project = FProject.get();
     }
