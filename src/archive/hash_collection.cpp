@@ -109,11 +109,6 @@ void THashCollection::Unfile(THashCollectionItem* item) {
 
 // ---- name index -------------------------------------------------------------------------------------
 
-THashCollectionItem* THashCollection::Tombstone() {
-    static THashCollectionItem t;
-    return &t;
-}
-
 size_t THashCollection::FindSlot(std::string_view name, uint64_t hash) const {
     if (FSlots.empty()) return SIZE_MAX;
     const size_t mask = FSlots.size() - 1;
@@ -178,6 +173,14 @@ void THashCollection::IndexRemove(THashCollectionItem* item) {
             } else {
                 FSlots[at].Item = Tombstone();
                 --FSlotsLive;
+                // Deleted slots that no probe passes beyond become empty again, so that names which
+                // come and go (the evaluator's temporaries) never lengthen the probes of the others.
+                const size_t mask = FSlots.size() - 1;
+                if (!FSlots[(at + 1) & mask].Item)
+                    for (size_t i = at; FSlots[i].Item == Tombstone(); i = (i - 1) & mask) {
+                        FSlots[i].Item = nullptr;
+                        --FSlotsUsed;
+                    }
             }
         }
     }

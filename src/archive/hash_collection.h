@@ -96,7 +96,9 @@ private:
         uint64_t Hash;
         THashCollectionItem* Item; // null: empty; Tombstone(): deleted
     };
-    static THashCollectionItem* Tombstone();
+    // The mark of a deleted slot: a fixed address, compared on every probe.
+    static inline THashCollectionItem FTombstone;
+    static THashCollectionItem* Tombstone() { return &FTombstone; }
     size_t FindSlot(std::string_view name, uint64_t hash) const; // index, or SIZE_MAX
     void IndexInsert(THashCollectionItem* item);
     void IndexRemove(THashCollectionItem* item);

@@ -86,7 +86,7 @@ TEST(HashCollection, RenameRefilesAndDeleteRenumbers) {
 
 // The name index must always give what walking the bucket chain gives.
 TEST(HashCollection, IndexAgreesWithChainWalk) {
-    const std::vector<std::string> pool = {"a",
+    std::vector<std::string> pool = {"a",
                                            "A",
                                            "ab",
                                            "AB",
@@ -99,6 +99,8 @@ TEST(HashCollection, IndexAgreesWithChainWalk) {
                                            "",
                                            "long name of an item",
                                            "LONG NAME OF AN ITEM"};
+    // Enough names to crowd the index, so that deleted slots sit inside and at the ends of runs.
+    for (int i = 0; i < 40; ++i) pool.push_back("t" + std::to_string(i));
     auto walk = [](const THashCollection& h, const std::string& name) -> THashCollectionItem* {
         for (THashCollectionItem* p = h.BucketHead(HashName(name)); p; p = p->NextInBucket())
             if (AnsiSameText(p->GetName(), name)) return p;
