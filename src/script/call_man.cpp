@@ -301,13 +301,14 @@ int32_t TCallMan::Step() {
                 // A result that does not fit the variable leaves it as it was.
             }
         }
-    // A flow interrupted while no page ran (handlers of a finished script) goes back to no page.
-    FPage = f.PageName.empty() ? nullptr : FindOrLoad(f.PageName);
     FPC = f.PC;
     FInProgress = f.InProgress;
     FRunning = f.Running;
     FArgs = f.Args;
     FSender = f.Sender;
+    // A flow interrupted while no page ran (handlers of a finished script) goes back to no page. A
+    // page that cannot be read again raises its error with the context restored and no page running.
+    FPage = f.PageName.empty() ? nullptr : FindOrLoad(f.PageName);
     if (f.State) {
         if (TCommand* c = CurrentCommand()) {
             f.State->SetPosition(0);
