@@ -152,14 +152,6 @@ bool WriteRows(TEncoder& e, const TDIBSurface& rgb, int quality) {
 
 } // namespace
 
-bool JpegSize(const uint8_t* data, size_t size, int32_t& width, int32_t& height) {
-    TDecoder d;
-    if (!data || size == 0 || !ReadHeader(d, data, size)) return false;
-    width = static_cast<int32_t>(d.Info.image_width);
-    height = static_cast<int32_t>(d.Info.image_height);
-    return true;
-}
-
 void DecodeJpeg(const uint8_t* data, size_t size, TDIBSurface& picture, int64_t maxPixels) {
     if (!data || size == 0) Fail(jfTruncated);
     TDecoder d;

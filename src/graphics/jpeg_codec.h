@@ -15,9 +15,6 @@ namespace vobe {
 // allocated. Grey images become grey colours; CMYK images are refused. A truncated image raises.
 void DecodeJpeg(const uint8_t* data, size_t size, TDIBSurface& picture, int64_t maxPixels);
 
-// Reads only the size of a JPEG image; false when the header cannot be read.
-bool JpegSize(const uint8_t* data, size_t size, int32_t& width, int32_t& height);
-
 // Encodes the picture (any format, converted through its colours) as a baseline JPEG of that quality
 // (1..100, clamped).
 std::vector<uint8_t> EncodeJpeg(const TDIBSurface& picture, int32_t quality);

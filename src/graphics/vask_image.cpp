@@ -146,6 +146,49 @@ void CopyRect(TDIBSurface& dst, int32_t dx, int32_t dy, const TDIBSurface& src, 
     ConvertArea(dst.View(), dx, dy, src, sx, sy, w, h, false, &dst);
 }
 
+// The opaque keyed draw at (0, 0) of a source of the destination's format (8 bits or more): pixels
+// equal to the key are skipped. False when the formats call for the general draw.
+bool CopyKeyed(TDIBSurface& dst, const TDIBSurface& src, int64_t key) {
+    const int32_t bits = dst.LogicalBitCount();
+    if (src.LogicalBitCount() != bits || bits < 8 || key < 0) return false;
+    const int32_t w = std::min(dst.Width(), src.Width()), h = std::min(dst.Height(), src.Height());
+    const uint32_t k = static_cast<uint32_t>(key);
+    for (int32_t y = 0; y < h; ++y) {
+        const uint8_t* s = src.ScanLine(y);
+        uint8_t* d = dst.ScanLine(y);
+        switch (bits) {
+        case 8:
+            for (int32_t x = 0; x < w; ++x)
+                if (s[x] != k) d[x] = s[x];
+            break;
+        case 15:
+        case 16: {
+            const uint16_t* sp = reinterpret_cast<const uint16_t*>(s);
+            uint16_t* dp = reinterpret_cast<uint16_t*>(d);
+            for (int32_t x = 0; x < w; ++x)
+                if (sp[x] != k) dp[x] = sp[x];
+            break;
+        }
+        case 24:
+            for (int32_t x = 0; x < w; ++x, s += 3, d += 3)
+                if ((s[2] | (s[1] << 8) | (static_cast<uint32_t>(s[0]) << 16)) != k) {
+                    d[0] = s[0];
+                    d[1] = s[1];
+                    d[2] = s[2];
+                }
+            break;
+        default: {
+            const uint32_t* sp = reinterpret_cast<const uint32_t*>(s);
+            uint32_t* dp = reinterpret_cast<uint32_t*>(d);
+            for (int32_t x = 0; x < w; ++x)
+                if (sp[x] != k) dp[x] = sp[x];
+            break;
+        }
+        }
+    }
+    return true;
+}
+
 // Fills the whole bitmap with a native value: one row, then row copies.
 void FillPicture(TDIBSurface& p, uint32_t value) {
     if (p.Empty()) return;
@@ -435,8 +478,10 @@ private:
         const bool jpeg = L.Compression == 2 && L.Version >= 103 && colourSize > 0;
         if (jpeg) {
             const TSpan sp = TakeBlock(colourSize);
+            // JPEG data holds at most a few thousand pixels a byte, however flat the picture.
             const int64_t left = std::max<int64_t>(0, Budget - Used) / 3;
-            DecodeJpeg(sp.P, sp.N, ly.Picture, std::min(left, MaxLoadPixels));
+            const int64_t byData = std::max<int64_t>(int64_t{1} << 20, static_cast<int64_t>(sp.N) * 4096);
+            DecodeJpeg(sp.P, sp.N, ly.Picture, std::min({left, MaxLoadPixels, byData}));
             Charge(DibRowBytes(ly.Picture.Width(), 24) * ly.Picture.Height());
         } else {
             SizePicture(ly.Picture, FW, FH, FBits);
@@ -488,7 +533,11 @@ private:
             CopyRect(pic, 0, 0, src, 0, 0, src.Width(), src.Height());
         } else {
             EnsureFilled(f);
-            pic.DrawAlpha(0, 0, ly.Opacity, ly.TransparentColor, all, src);
+            if ((ly.Opacity > 254 || ly.Opacity < 0) && CopyKeyed(pic, src, ly.TransparentColor)) {
+                // done
+            } else {
+                pic.DrawAlpha(0, 0, ly.Opacity, ly.TransparentColor, all, src);
+            }
         }
         SeenVisible = true;
     }

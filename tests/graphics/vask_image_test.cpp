@@ -5,6 +5,7 @@
 
 #include <png.h>
 
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -547,6 +548,36 @@ TEST(VaskCompose, LayerRules) {
         ExpectPicture(s, 4, 2, c.want, c.name);
         EXPECT_EQ(!s.Mask.empty(), c.frameMask);
         EXPECT_EQ(list.Frame(0)->LayerCount(), static_cast<int32_t>(c.layers.size()));
+    }
+}
+
+TEST(VaskCompose, KeyedLayersAtEveryDepth) {
+    // Checked against the bitmap's own keyed draw on the same pixels.
+    for (int bits : {8, 15, 16, 24, 32}) {
+        SCOPED_TRACE(bits);
+        const int32_t w = 9, h = 4;
+        const TBlock rows0 = test::Rows(w, h, bits, Fn(P1)), rows1 = test::Rows(w, h, bits, Fn(P2));
+        auto surface = [&](const TBlock& rows) {
+            TDIBSurface p(w, h, bits);
+            p.SetGreyPalette();
+            std::memcpy(p.Bits(), rows.data(), rows.size());
+            return p;
+        };
+        TDIBSurface want = surface(rows0);
+        const TDIBSurface top = surface(rows1);
+        const uint32_t key = top.GetPixel(2, 1);
+        want.DrawKeyed(0, 0, key, TRect{0, 0, w, h}, top);
+        TVsk f;
+        f.sig(106).header(106, 1, 0, 1, 0).frame("K", -1, 1, 2, w, h, bits);
+        if (bits == 8)
+            for (int i = 0; i < 256; ++i) f.u8(i).u8(i).u8(i).u8(0);
+        f.layer(106, 1, -1, 255, 0).block(rows0).i32(0);
+        f.layer(106, 1, key, 255, 0).block(rows1).i32(0).i32(0).i32(0);
+        TVaskFrameList list;
+        Load(list, f.b);
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x)
+                ASSERT_EQ(list.Frame(0)->Picture.GetPixel(x, y), want.GetPixel(x, y));
     }
 }
 
