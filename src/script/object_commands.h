@@ -9,6 +9,8 @@
 
 namespace vobe {
 
+class TVobeObject;
+
 // A command holding one expression slot per property id. The page's mask row for the command's code
 // decides at construction which slots exist; the stream then carries one expression per slot.
 class TComComponent : public TCommand {
@@ -25,6 +27,13 @@ public:
     long double PropFloat(int32_t id, long double def) const;
     bool PropBool(int32_t id, bool def) const;
     std::string PropStr(int32_t id, const std::string& def) const;
+
+    // The creation commands make their component in Bases and apply the present property slots
+    // (ApplyProperties); the other component commands only move on.
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
+    // Applies the present slots to `o` in the fixed order of creation, with the creation defaults for
+    // slots that yield no value, then invalidates it.
+    void ApplyProperties(TVobeObject* o) const;
 
     std::array<TExprPtr, PropertyCount> FProps;
 
