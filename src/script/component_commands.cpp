@@ -136,6 +136,10 @@ std::unique_ptr<TCustomParam> PropertyValue(int32_t id, TVobeParser* e) {
 } // namespace
 
 void TComComponent::ApplyProperties(TVobeObject* o) const {
+    // A control whose command carries no parent slot would never be shown: it goes on the current
+    // base, as with an empty parent.
+    if (!HasProp(PR_PARENT) && o->Owner)
+        if (auto* c = dynamic_cast<TVobeControl*>(o)) c->SetParent(o->Owner->FrontBase());
     for (int32_t id : ApplyOrder()) {
         if (!HasProp(id) || NeverApplied(id)) continue;
         std::unique_ptr<TCustomParam> v = PropertyValue(id, Prop(id));

@@ -79,6 +79,10 @@ TEST_F(ComponentCreate, ABoxWithItsProperties) {
     auto child = Command<TComBoxNew>(ckBoxNew, {{PR_PARENT, "\"btn\""}});
     Run(*child);
     EXPECT_EQ(dynamic_cast<TVobeControl*>(Scene.Objects.back())->Parent, b);
+    Page.SetMaskBit(ckBoxNew, PR_PARENT, false);
+    auto bare = Command<TComBoxNew>(ckBoxNew, {{PR_LEFT, "1"}}); // no parent slot: the front base
+    Run(*bare);
+    EXPECT_EQ(dynamic_cast<TVobeControl*>(Scene.Objects.back())->Parent, Scene.Base1);
 }
 
 TEST_F(ComponentCreate, SoundsStartAndOtherCommandsOnlyMoveOn) {
