@@ -136,6 +136,7 @@ void THashCollection::IndexResize(size_t slots) {
 
 void THashCollection::IndexInsert(THashCollectionItem* item) {
     const uint64_t h = FoldedNameHash(item->FName);
+    item->FHash = h;
     item->FSamePrev = item->FSameNext = nullptr;
     size_t at = FindSlot(item->FName, h);
     if (at != SIZE_MAX) {
@@ -146,10 +147,11 @@ void THashCollection::IndexInsert(THashCollectionItem* item) {
         FSlots[at].Item = item;
         return;
     }
-    // Keep at most 3/4 of the slots used (deleted ones count until the next resize).
-    if ((FSlotsUsed + 1) * 4 > FSlots.size() * 3) {
+    // Keep at most half of the slots used (deleted ones count until the next resize): every name of an
+    // expression is looked up on each evaluation, and linear probes stay short only in a sparse table.
+    if ((FSlotsUsed + 1) * 2 > FSlots.size()) {
         size_t slots = 16;
-        while ((FSlotsLive + 1) * 2 > slots) slots *= 2;
+        while ((FSlotsLive + 1) * 4 > slots) slots *= 2;
         IndexResize(slots);
     }
     const size_t mask = FSlots.size() - 1;
@@ -165,7 +167,7 @@ void THashCollection::IndexRemove(THashCollectionItem* item) {
         item->FSamePrev->FSameNext = item->FSameNext;
         if (item->FSameNext) item->FSameNext->FSamePrev = item->FSamePrev;
     } else {
-        size_t at = FindSlot(item->FName, FoldedNameHash(item->FName));
+        size_t at = FindSlot(item->FName, item->FHash);
         if (at != SIZE_MAX && FSlots[at].Item == item) {
             if (item->FSameNext) {
                 item->FSameNext->FSamePrev = nullptr;
@@ -191,7 +193,7 @@ void THashCollection::Reserve(int32_t n) {
     if (n <= 0) return;
     FItems.reserve(static_cast<size_t>(n));
     size_t slots = 16;
-    while (static_cast<size_t>(n) * 2 > slots) slots *= 2;
+    while (static_cast<size_t>(n) * 4 > slots) slots *= 2;
     if (slots > FSlots.size()) IndexResize(slots);
 }
 

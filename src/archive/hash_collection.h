@@ -48,6 +48,7 @@ private:
     // Items whose names are equal ignoring case, newest first (the name index of the collection).
     THashCollectionItem* FSamePrev = nullptr;
     THashCollectionItem* FSameNext = nullptr;
+    uint64_t FHash = 0; // FoldedNameHash of the name while the item is filed
 };
 
 // A hash of the name ignoring case, by the system's case mapping; allocation-free for ASCII names of
