@@ -70,23 +70,29 @@ const std::string N = std::to_string(Passes);
 
 // var, then per pass: while, calc, loop; the last while.
 void BM_WhileCalc(benchmark::State& state) {
-    RunBench(state, {{"main", "var int i = 0\n"
-                              "while i < " + N + "\n"
-                              "    calc i = i + 1\n"}},
+    RunBench(state,
+             {{"main", "var int i = 0\n"
+                       "while i < " +
+                           N +
+                           "\n"
+                           "    calc i = i + 1\n"}},
              2 + 3 * int64_t{Passes});
 }
 BENCHMARK(BM_WhileCalc)->Unit(benchmark::kMillisecond);
 
 // var, var, then per pass: while, if, (elseif,) calc, calc, loop.
 void BM_IfChain(benchmark::State& state) {
-    RunBench(state, {{"main", "var int i = 0\n"
-                              "var int odd = 0\n"
-                              "while i < " + N + "\n"
-                              "    if i % 2 == 0\n"
-                              "        calc odd = odd\n"
-                              "    elseif i % 2 == 1\n"
-                              "        calc odd = odd + 1\n"
-                              "    calc i = i + 1\n"}},
+    RunBench(state,
+             {{"main", "var int i = 0\n"
+                       "var int odd = 0\n"
+                       "while i < " +
+                           N +
+                           "\n"
+                           "    if i % 2 == 0\n"
+                           "        calc odd = odd\n"
+                           "    elseif i % 2 == 1\n"
+                           "        calc odd = odd + 1\n"
+                           "    calc i = i + 1\n"}},
              // even passes: while, if, calc, elseif (skip), calc, loop = 6; odd: while, if, elseif, calc,
              // calc, loop = 6
              3 + 6 * int64_t{Passes});
@@ -95,11 +101,14 @@ BENCHMARK(BM_IfChain)->Unit(benchmark::kMillisecond);
 
 // var, then per pass: while, call, the callee's calc, calc, loop; the last while.
 void BM_CallReturn(benchmark::State& state) {
-    RunBench(state, {{"main", "var int i = 0\n"
-                              "while i < " + N + "\n"
-                              "    call sub\n"
-                              "    calc i = i + 1\n"},
-                     {"sub", "calc var7 = var7 + 1\n"}},
+    RunBench(state,
+             {{"main", "var int i = 0\n"
+                       "while i < " +
+                           N +
+                           "\n"
+                           "    call sub\n"
+                           "    calc i = i + 1\n"},
+              {"sub", "calc var7 = var7 + 1\n"}},
              2 + 5 * int64_t{Passes});
 }
 BENCHMARK(BM_CallReturn)->Unit(benchmark::kMillisecond);

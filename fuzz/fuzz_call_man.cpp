@@ -84,7 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         TVobeTimer* sender = NewVobeObject<TVobeTimer>(&scene.Scene);
         sender->SetName("btn");
         TCallManServices services;
-        services.FileAvailable = [](const std::string& name) { return name == "main.vsb" || name == "sub.vsb"; };
+        services.FileAvailable = [](const std::string& name) {
+            return name == "main.vsb" || name == "sub.vsb";
+        };
         TCallMan man(services, &scene);
         TReadOnlyMemoryStream s(data + 1, static_cast<int64_t>(size - 1));
         bool loaded = false;

@@ -72,7 +72,9 @@ ICallScene& BasesCallScene() {
 
 // ---- state versions --------------------------------------------------------------------------------
 
-void WriteStateVersion(TStream& s) { s.WriteBuffer("vobe100", 7); }
+void WriteStateVersion(TStream& s) {
+    s.WriteBuffer("vobe100", 7);
+}
 
 int32_t ReadStateVersion(TStream& s) {
     const int64_t start = s.GetPosition();
@@ -81,8 +83,10 @@ int32_t ReadStateVersion(TStream& s) {
         int32_t v = 0;
         bool digits = true;
         for (int i = 4; i < 7; ++i) {
-            if (tag[i] < '0' || tag[i] > '9') digits = false;
-            else v = v * 10 + (tag[i] - '0');
+            if (tag[i] < '0' || tag[i] > '9')
+                digits = false;
+            else
+                v = v * 10 + (tag[i] - '0');
         }
         if (digits) return v;
     }
@@ -172,8 +176,9 @@ bool TCallMan::FileAvailable(const std::string& name) {
 TPage* TCallMan::FindOrLoad(const std::string& name) {
     for (size_t i = 0; i < FPages.size(); ++i) {
         if (FPages[i]->GetName() != name) continue;
-        if (i > 0) std::rotate(FPages.begin(), FPages.begin() + static_cast<std::ptrdiff_t>(i),
-                               FPages.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+        if (i > 0)
+            std::rotate(FPages.begin(), FPages.begin() + static_cast<std::ptrdiff_t>(i),
+                        FPages.begin() + static_cast<std::ptrdiff_t>(i) + 1);
         return FPages.front().get();
     }
     auto page = std::make_unique<TPage>();
@@ -334,7 +339,9 @@ TStack& TCallMan::PushCurrent() {
     return f;
 }
 
-void TCallMan::PushContext() { PushCurrent(); }
+void TCallMan::PushContext() {
+    PushCurrent();
+}
 
 int32_t TCallMan::StartEvent(int32_t level) {
     TCommand* current = CurrentCommand();
@@ -417,9 +424,7 @@ void TCallMan::RunFrame() {
             }
             break;
         }
-        default:
-            FState = 0;
-            break;
+        default: FState = 0; break;
         }
     }
 }
@@ -512,16 +517,22 @@ void TCallMan::Terminate() {
 
 // ---- system variables ------------------------------------------------------------------------------
 
-TCustomParam* TCallMan::ResultParam() { return FStack.Count() > 0 ? FStack.Top().Result.get() : nullptr; }
+TCustomParam* TCallMan::ResultParam() {
+    return FStack.Count() > 0 ? FStack.Top().Result.get() : nullptr;
+}
 
 std::string TCallMan::ParamStr(int32_t i) {
     if (i < 0 || i >= static_cast<int32_t>(FArgs.size())) return std::string();
     return FArgs[static_cast<size_t>(i)];
 }
 
-std::string TCallMan::SenderName(TVobeObject* o) { return FScene->Contains(o) ? o->Name : std::string(); }
+std::string TCallMan::SenderName(TVobeObject* o) {
+    return FScene->Contains(o) ? o->Name : std::string();
+}
 
-std::string TCallMan::Sender() { return FState != 0 ? SenderName(FSender) : std::string(); }
+std::string TCallMan::Sender() {
+    return FState != 0 ? SenderName(FSender) : std::string();
+}
 
 // ---- the game save record --------------------------------------------------------------------------
 

@@ -63,9 +63,13 @@ void SkipBody(const TPage& page, int32_t indent, int32_t& pc) {
 
 } // namespace
 
-void TComElseif::Execute(TCallMan&, TPage*& page, int32_t& pc) { SkipBody(*page, indent, pc); }
+void TComElseif::Execute(TCallMan&, TPage*& page, int32_t& pc) {
+    SkipBody(*page, indent, pc);
+}
 
-void TComElse::Execute(TCallMan&, TPage*& page, int32_t& pc) { SkipBody(*page, indent, pc); }
+void TComElse::Execute(TCallMan&, TPage*& page, int32_t& pc) {
+    SkipBody(*page, indent, pc);
+}
 
 // ---- loops -----------------------------------------------------------------------------------------
 
@@ -89,20 +93,26 @@ void TComBreak::Execute(TCallMan&, TPage*& page, int32_t& pc) {
         ++pc;
         return;
     }
-    if (FTarget < 0) page = nullptr;
-    else pc = FTarget;
+    if (FTarget < 0)
+        page = nullptr;
+    else
+        pc = FTarget;
 }
 
 void TComContinue::Execute(TCallMan&, TPage*& page, int32_t& pc) {
     ++pc;
     if (!EvalBool(FCond, false)) return;
-    if (FTarget < 0) page = nullptr;
-    else pc = FTarget;
+    if (FTarget < 0)
+        page = nullptr;
+    else
+        pc = FTarget;
 }
 
 void TComExit::Execute(TCallMan&, TPage*& page, int32_t& pc) {
-    if (EvalBool(FCond, false)) page = nullptr;
-    else ++pc;
+    if (EvalBool(FCond, false))
+        page = nullptr;
+    else
+        ++pc;
 }
 
 // ---- jumps and calls -------------------------------------------------------------------------------
@@ -172,9 +182,13 @@ void TComWait::LoadState(TStream& s) {
 
 // ---- resets and the end ----------------------------------------------------------------------------
 
-void TComPCReset::Execute(TCallMan& man, TPage*&, int32_t&) { man.PCReset(FPageName, FTarget, FAll != 0); }
+void TComPCReset::Execute(TCallMan& man, TPage*&, int32_t&) {
+    man.PCReset(FPageName, FTarget, FAll != 0);
+}
 
-void TComReset::Execute(TCallMan& man, TPage*&, int32_t&) { man.ResetGame(FPageName, FTarget); }
+void TComReset::Execute(TCallMan& man, TPage*&, int32_t&) {
+    man.ResetGame(FPageName, FTarget);
+}
 
 void TComTerminate::Execute(TCallMan& man, TPage*&, int32_t& pc) {
     ++pc;
