@@ -61,13 +61,30 @@ uint8_t HashName(std::string_view name) {
     return static_cast<uint8_t>(h);
 }
 
-uint64_t FoldedNameHash(std::string_view s) {
-    char buf[256];
-    if (s.size() <= sizeof buf && IsAsciiText(s)) {
-        for (size_t i = 0; i < s.size(); ++i) buf[i] = static_cast<char>(LowerAscii(s[i]));
-        return std::hash<std::string_view>()(std::string_view(buf, s.size()));
+namespace {
+
+// FNV-1a over the folded bytes, then the final mix of MurmurHash3 so that the low bits the index uses
+// depend on every byte.
+uint64_t FoldedFnv(std::string_view s, bool ascii) {
+    uint64_t h = 0xcbf29ce484222325ull;
+    for (char c : s) {
+        h ^= ascii ? LowerAscii(c) : static_cast<uint8_t>(c);
+        h *= 0x100000001b3ull;
     }
-    return std::hash<std::string>()(AnsiLowerCase(s));
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    h *= 0xc4ceb9fe1a85ec53ull;
+    h ^= h >> 33;
+    return h;
+}
+
+} // namespace
+
+uint64_t FoldedNameHash(std::string_view s) {
+    // Every name of an expression is hashed on each evaluation: ASCII names fold as they are hashed.
+    if (IsAsciiText(s)) return FoldedFnv(s, true);
+    return FoldedFnv(AnsiLowerCase(s), false);
 }
 
 // ---- THashCollectionItem ----------------------------------------------------------------------------
