@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "components/vobe_box.h"
+#include "framework/vobe_base_list.h"
 #include "graphics/png_writer.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
@@ -14,6 +16,7 @@
 #include "shell/display_surface.h"
 #include "shell/fakes.h"
 #include "shell/form_view.h"
+#include "shell/scene_host.h"
 
 namespace vobe {
 namespace {
@@ -134,6 +137,78 @@ TEST(RealWindow, ClientAreaIsTheGamePlusTheToolBar) {
     for (int32_t y = 2; y < 19; ++y)
         for (int32_t x = 2; x < 2 + 2 * TFormView::ButtonWidth; ++x) dark += (at(x, y) & 0xFF) < 0x40;
     EXPECT_GT(dark, 20);
+}
+
+} // namespace
+} // namespace vobe
+
+namespace vobe {
+namespace {
+
+// The real scene in the real window: presentation at 200 per cent shows the dirty rectangles at twice
+// their size and place; at 150 the whole picture is stretched.
+TEST(RealWindow, ScaledPresentationOfTheScene) {
+    if (!InitPlatform(false)) GTEST_SKIP() << "no X display";
+    test::TFakeGame game;
+    game.Width = 160;
+    game.Height = 120;
+    TGameServices services = game.Services();
+    services.VobeInitialize = [](IDisplayHost& d) { return StartScene(d); };
+    services.VobeFinalize = [] { FinishScene(); };
+    std::vector<uint32_t> at200, at150;
+    int32_t w200 = 0, w150 = 0, h = 0;
+    TFormView* view = nullptr;
+    auto create = services.CreateProject;
+    services.CreateProject = [&]() {
+        auto p = create();
+        game.Project->OnFrame = [&](int32_t n) {
+            if (n == 1) {
+                TVobeBox* b = NewVobeObject<TVobeBox>(Bases);
+                b->SetParent(Bases->Base0);
+                b->SetBounds(10, 10, 10, 10);
+                b->SetColor(0x0000FF);
+                Bases->Scale = 200;
+            } else if (n == 8) {
+                view->Window()->ReadClient(at200, w200, h);
+                Bases->Scale = 150;
+            } else if (n == 14) {
+                view->Window()->ReadClient(at150, w150, h);
+            }
+        };
+        return p;
+    };
+    TPlayerOptions options;
+    options.SkipLogo = true;
+    options.FixedDelta = 16;
+    options.Frames = 16;
+    SetVirtualClock(true, 0);
+    {
+        TFormView v(services, options, PlayerPath(std::string(VOBE_BINARY_DIR) + "/test-tmp") + "\\");
+        view = &v;
+        v.FormCreate();
+        ASSERT_NE(v.Window(), nullptr);
+        v.Run();
+    }
+    SetVirtualClock(false);
+    ShutdownPlatform();
+    test::ResetGlobals();
+
+    ASSERT_EQ(w200, 160);
+    ASSERT_EQ(w150, 160);
+    const int32_t top = TFormView::DockHeight;
+    auto px = [&](const std::vector<uint32_t>& p, int32_t x, int32_t y) {
+        return p[size_t(y + top) * 160 + size_t(x)] & 0xFFFFFF;
+    };
+    // 200: the box (10..19) covers 20..39 of the panel.
+    EXPECT_EQ(px(at200, 20, 20), 0xFF0000u);
+    EXPECT_EQ(px(at200, 39, 39), 0xFF0000u);
+    EXPECT_EQ(px(at200, 19, 25), 0u);
+    EXPECT_EQ(px(at200, 40, 25), 0u);
+    // 150: about 15..29.
+    EXPECT_EQ(px(at150, 16, 16), 0xFF0000u);
+    EXPECT_EQ(px(at150, 28, 28), 0xFF0000u);
+    EXPECT_EQ(px(at150, 13, 20), 0u);
+    EXPECT_EQ(px(at150, 31, 20), 0u);
 }
 
 } // namespace
