@@ -187,8 +187,12 @@ struct TPlatformWindow::Impl {
     TIntRect panelRect;
     int32_t scale = 100;
     bool fullScreen = false;
+    SDL_Cursor* cursor = nullptr; // the pointer's own picture
+    bool cursorShown = false;
 
     ~Impl() {
+        if (cursorShown) SDL_SetCursor(SDL_GetDefaultCursor());
+        if (cursor) SDL_FreeCursor(cursor);
         if (chrome) SDL_DestroyTexture(chrome);
         if (panel) SDL_DestroyTexture(panel);
         if (renderer) SDL_DestroyRenderer(renderer);
@@ -386,6 +390,28 @@ bool TPlatformWindow::ReadClient(std::vector<uint32_t>& pixels, int32_t& w, int3
     w = ow;
     h = oh;
     return SDL_RenderReadPixels(impl_->renderer, nullptr, SDL_PIXELFORMAT_RGB888, pixels.data(), ow * 4) == 0;
+}
+
+void TPlatformWindow::SetCursorImage(const uint32_t* argb, int32_t w, int32_t h, int32_t hotX, int32_t hotY) {
+    SDL_Cursor* made = nullptr;
+    if (argb && w > 0 && h > 0) {
+        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(argb), w, h, 32, w * 4,
+                                                            SDL_PIXELFORMAT_ARGB8888);
+        if (s) {
+            made = SDL_CreateColorCursor(s, hotX, hotY);
+            SDL_FreeSurface(s);
+        }
+    }
+    if (impl_->cursorShown) SDL_SetCursor(made ? made : SDL_GetDefaultCursor());
+    if (impl_->cursor) SDL_FreeCursor(impl_->cursor);
+    impl_->cursor = made;
+}
+
+void TPlatformWindow::ShowCursorImage(bool custom) {
+    const bool show = custom && impl_->cursor;
+    if (show == impl_->cursorShown) return;
+    impl_->cursorShown = show;
+    SDL_SetCursor(show ? impl_->cursor : SDL_GetDefaultCursor());
 }
 
 void TPlatformWindow::GetMouse(int32_t& x, int32_t& y) const {

@@ -117,6 +117,11 @@ public:
     // The composed client area as 0x00RRGGBB pixels (for tests and window screenshots).
     bool ReadClient(std::vector<uint32_t>& pixels, int32_t& w, int32_t& h);
 
+    // The pointer's own picture: 0xAARRGGBB pixels (copied) with the hot spot; ShowCursorImage (true)
+    // shows it over the window, (false) the system's arrow.
+    void SetCursorImage(const uint32_t* argb, int32_t w, int32_t h, int32_t hotX, int32_t hotY);
+    void ShowCursorImage(bool custom);
+
     // Mouse cursor position inside the client area; moving it.
     void GetMouse(int32_t& x, int32_t& y) const;
     void WarpMouse(int32_t x, int32_t y);

@@ -1,7 +1,11 @@
 #include "shell/scene_host.h"
 
+#include "archive/file_manager.h"
+#include "archive/stream.h"
 #include "framework/vobe_base_list.h"
 #include "framework/vobe_initialize.h"
+#include "graphics/cursor_file.h"
+#include "platform/error.h"
 #include "shell/display_surface.h"
 #include "shell/form_view.h"
 
@@ -25,6 +29,23 @@ public:
     }
     void MoveCursorY(int32_t y) override {
         if (FormView) FormView->MoveCursorY(y);
+    }
+    // A cursor file of the game; one that cannot be read leaves the arrow.
+    void LoadCustomCursor(const std::string& name) override {
+        TPlatformWindow* window = FormView ? FormView->Window() : nullptr;
+        if (!window || !FileManager) return;
+        try {
+            TTpMemoryStream data;
+            FileManager->LoadToStream(data, name);
+            TCursorImage img = DecodeCursor(data.Memory(), static_cast<size_t>(data.GetSize()));
+            window->SetCursorImage(img.Pixels.data(), img.Width, img.Height, img.HotX, img.HotY);
+        } catch (const EVobeError&) {
+            window->SetCursorImage(nullptr, 0, 0, 0, 0);
+        }
+    }
+    void ShowCustomCursor(bool custom) override {
+        if (TPlatformWindow* window = FormView ? FormView->Window() : nullptr)
+            window->ShowCursorImage(custom);
     }
 
 private:
