@@ -551,34 +551,53 @@ TEST(VaskCompose, LayerRules) {
     }
 }
 
-TEST(VaskCompose, KeyedLayersAtEveryDepth) {
-    // Checked against the bitmap's own keyed draw on the same pixels.
-    for (int bits : {8, 15, 16, 24, 32}) {
-        SCOPED_TRACE(bits);
-        const int32_t w = 9, h = 4;
-        const TBlock rows0 = test::Rows(w, h, bits, Fn(P1)), rows1 = test::Rows(w, h, bits, Fn(P2));
-        auto surface = [&](const TBlock& rows) {
-            TDIBSurface p(w, h, bits);
-            p.SetGreyPalette();
-            std::memcpy(p.Bits(), rows.data(), rows.size());
-            return p;
-        };
-        TDIBSurface want = surface(rows0);
-        const TDIBSurface top = surface(rows1);
-        const uint32_t key = top.GetPixel(2, 1);
-        want.DrawKeyed(0, 0, key, TRect{0, 0, w, h}, top);
-        TVsk f;
-        f.sig(106).header(106, 1, 0, 1, 0).frame("K", -1, 1, 2, w, h, bits);
-        if (bits == 8)
-            for (int i = 0; i < 256; ++i) f.u8(i).u8(i).u8(i).u8(0);
-        f.layer(106, 1, -1, 255, 0).block(rows0).i32(0);
-        f.layer(106, 1, key, 255, 0).block(rows1).i32(0).i32(0).i32(0);
-        TVaskFrameList list;
-        Load(list, f.b);
-        for (int32_t y = 0; y < h; ++y)
-            for (int32_t x = 0; x < w; ++x)
-                ASSERT_EQ(list.Frame(0)->Picture.GetPixel(x, y), want.GetPixel(x, y));
-    }
+TEST(VaskCompose, LayersAtEveryDepthMatchTheBitmapDraws) {
+    // Random pixels composed by the reader, checked against the bitmap's own keyed, alpha and masked
+    // draws on the same pixels.
+    std::mt19937 rng(21);
+    for (int bits : {8, 15, 16, 24, 32})
+        for (int mode = 0; mode < 4; ++mode) { // keyed copy, keyed alpha, alpha, masked
+            SCOPED_TRACE(testing::Message() << bits << " " << mode);
+            const int32_t w = 13, h = 5;
+            auto random = [&](int32_t, int32_t) { return static_cast<uint32_t>(rng()); };
+            const TBlock rows0 = test::Rows(w, h, bits, random), rows1 = test::Rows(w, h, bits, random);
+            const TBlock maskRows = test::Rows(w, h, 8, [&](int32_t x, int32_t) {
+                return x % 3 == 0 ? 0u : x % 3 == 1 ? 255u : static_cast<uint32_t>(rng() & 0xFF);
+            });
+            auto surface = [&](const TBlock& rows, int32_t b) {
+                TDIBSurface p(w, h, b);
+                p.SetGreyPalette();
+                std::memcpy(p.Bits(), rows.data(), rows.size());
+                return p;
+            };
+            TDIBSurface want = surface(rows0, bits);
+            TDIBSurface top = surface(rows1, bits);
+            const int64_t key = mode < 2 ? int64_t{top.GetPixel(2, 1)} : -1;
+            const int opacity = mode == 0 || mode == 3 ? 255 : 1 + static_cast<int>(rng() % 254);
+            if (mode == 3) {
+                top.CreateMask();
+                top.AssignMask(surface(maskRows, 8));
+                want.DrawMasked(0, 0, 255, TRect{0, 0, w, h}, top);
+            } else {
+                want.DrawAlpha(0, 0, opacity, key, TRect{0, 0, w, h}, top);
+            }
+            TVsk f;
+            f.sig(106).header(106, 1, 0, 1, 0).frame("K", -1, 1, 2, w, h, bits);
+            if (bits == 8)
+                for (int i = 0; i < 256; ++i) f.u8(i).u8(i).u8(i).u8(0);
+            f.layer(106, 1, -1, 255, 0).block(rows0).i32(0);
+            f.layer(106, 1, key, opacity, mode == 3).block(rows1);
+            if (mode == 3)
+                f.block(maskRows);
+            else
+                f.i32(0);
+            f.i32(0).i32(0);
+            TVaskFrameList list;
+            Load(list, f.b);
+            for (int32_t y = 0; y < h; ++y)
+                for (int32_t x = 0; x < w; ++x)
+                    ASSERT_EQ(list.Frame(0)->Picture.GetPixel(x, y), want.GetPixel(x, y)) << x << "," << y;
+        }
 }
 
 // ---- the writer ------------------------------------------------------------------------------------
