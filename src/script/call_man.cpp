@@ -149,6 +149,11 @@ void TStackList::Pop() {
     SyncDepth();
 }
 
+void TStackList::Delete(int32_t i) {
+    FItems.erase(FItems.begin() + i);
+    SyncDepth();
+}
+
 void TStackList::Clear() {
     FItems.clear();
     SyncDepth();
@@ -341,6 +346,18 @@ TStack& TCallMan::PushCurrent() {
 
 void TCallMan::PushContext() {
     PushCurrent();
+}
+
+bool TCallMan::DeleteStack(int32_t i) {
+    if (i < 0 || i >= FStack.Count()) return false;
+    DeleteDepth(i);
+    FStack.Delete(i);
+    if (ParamCollection)
+        for (int32_t k = SYS_VAR_COUNT; k < ParamCollection->Count(); ++k) {
+            TParamCollectionItem* item = ParamCollection->Item(k);
+            if (item->Depth > i) --item->Depth;
+        }
+    return true;
 }
 
 int32_t TCallMan::StartEvent(int32_t level) {

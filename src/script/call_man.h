@@ -47,6 +47,8 @@ public:
     TStack& Push();
     // Moves the top frame into SpareFrame; "スタックエラー" when there is none.
     void Pop();
+    // Removes frame i (0 <= i < Count).
+    void Delete(int32_t i);
     void Clear();
 
     TStack SpareFrame;
@@ -116,6 +118,9 @@ public:
     void LoadFromStream(TStream& s, int32_t version);
     // Pushes the current context as a frame without command state (a loaded game's resume page).
     void PushContext();
+    // The DeleteStack function: frees the variables of depth i, removes frame i and moves the
+    // variables of the deeper calls one depth down. False (nothing done) when there is no frame i.
+    bool DeleteStack(int32_t i);
 
     // ---- for the commands ----
     bool FileAvailable(const std::string& name);

@@ -472,6 +472,36 @@ TEST_F(Interp, TerminateStopsTheFrameAndAsksToClose) {
     EXPECT_EQ(Log(), "a");
 }
 
+TEST_F(Interp, DeleteStackDropsAFrameAndMovesDeeperVariablesDown) {
+    Pages({{"main", "var auto int z = 0\n"
+                    "call sub1\n"
+                    "calc log = log ++ \"main\"\n"},
+           {"sub1", "var auto int y = 1\n"
+                    "call sub2\n"
+                    "calc log = log ++ \"sub1\" ++ @StackCount\n"},
+           {"sub2", "var auto int x = 2\n"
+                    "var bool hold = TRUE\n"
+                    "wait cond=hold\n"
+                    "calc log = log ++ \"sub2\" ++ @StackCount\n"}});
+    Start();
+    Frames(1);
+    ASSERT_EQ(Man->StackCount(), 2);
+    EXPECT_FALSE(Man->DeleteStack(2));
+    EXPECT_FALSE(Man->DeleteStack(-1));
+    EXPECT_TRUE(Man->DeleteStack(0)); // the main flow's frame
+    EXPECT_EQ(Store().CurrentDepth, 1);
+    EXPECT_EQ(Var("z"), "<none>");
+    EXPECT_EQ(Store().FindItem("y")->Depth, 0);
+    EXPECT_EQ(Store().FindItem("x")->Depth, 1);
+    Store().FindItem("hold")->SetAsBool(false);
+    Frames(1);
+    // sub2 returns into sub1, whose caller is gone: the program ends there.
+    EXPECT_EQ(Log(), "sub21sub10");
+    EXPECT_EQ(Man->GetPage(), nullptr);
+    EXPECT_EQ(Var("x"), "<none>");
+    EXPECT_EQ(Var("y"), "1"); // depth 0 now, which no return frees
+}
+
 // ---- variables -------------------------------------------------------------------------------------
 
 TEST_F(Interp, VariableCommandsKeepStatusValuesAndScopes) {
