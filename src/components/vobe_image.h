@@ -2,15 +2,24 @@
 // testing by mask) and the single still picture TVobeImage.
 #pragma once
 
+#include <memory>
+
 #include "framework/vobe_object.h"
 
 namespace vobe {
 
+class TDIBX;
+
 class TVobeCustomImage : public TVobeControl {
 public:
-    using TVobeControl::TVobeControl;
+    explicit TVobeCustomImage(TVobeBaseList* owner);
+    ~TVobeCustomImage() override;
 
-    // The pictures (OwnPicture, LentPicture, OwnMask, LentMask) arrive with the picture cache.
+    std::unique_ptr<TDIBX> OwnPicture;   // 1 x 1 until a picture is made
+    TCustomDIBX* LentPicture = nullptr; // lent by a frame list; shown instead of OwnPicture
+    std::unique_ptr<TDIBX> OwnMask;      // 8 bits, or null
+    TCustomDIBX* LentMask = nullptr;    // used instead of OwnMask
+    bool HasOwnPicture = false;         // OwnPicture holds a picture (else the image shows nothing)
     int32_t Alpha = 255;
     int32_t ZoomX = 256, ZoomY = 256; // 256 = 1:1; 0 = the explicit size of Width/Height
     int32_t Angle = 0;                // 1/256 of a turn, clockwise
@@ -20,6 +29,12 @@ public:
 
     // The size follows the picture (no motion attached).
     virtual bool IsAutoSized();
+    // Draws the current picture at the current placement by the alpha convention.
+    virtual void Render();
+    TCustomDIBX* GetMask();
+    // Width and Height from the picture and the zoom (auto-sized images only), invalidating around a
+    // change.
+    void AutoSize();
 
     void SetWidth(int32_t v) override;
     void SetHeight(int32_t v) override;
@@ -38,10 +53,25 @@ public:
     bool GetFlipV() override { return FlipV; }
     void SetFlipV(bool v) override;
 
+    TCustomDIBX* GetImage() override;
+    bool GetImageSize(int32_t& width, int32_t& height) override;
+    // A rotated image covers the box of its rotated picture.
+    TRect GetScreenRect() override;
+    void Draw() override;
+    TVobeObject* HitTest(TPoint p, TAcceptSet acceptSet) override;
+    bool Update() override;
+
     void SaveToStream(TStream& s) override;
     void LoadFromStream(TStream& s, int32_t version) override;
 
 protected:
+    // The zoom in use: ZoomX/ZoomY, or the ratio of the explicit size to the picture when it is 0.
+    int32_t UsedZoomX(int32_t pictureWidth);
+    int32_t UsedZoomY(int32_t pictureHeight);
+    // The unrotated rectangle (ScreenLeft, ScreenTop, Width, Height).
+    TRect PlainScreenRect();
+    // The point lies on the picture (the mask is asked when CaptureMask is set).
+    bool PointOnImage(TPoint p);
     // Stores a zoom, flip or PosZoomed change and asks this image and its PosZoomed children to
     // recompute their size.
     template <class F> void SetSizing(F& field, F v) {
@@ -70,8 +100,13 @@ public:
     int32_t GetBrightness() override { return Brightness; }
     void SetBrightness(int32_t v) override;
 
+    void RestoreSurfaces() override;
+
     void SaveToStream(TStream& s) override;
     void LoadFromStream(TStream& s, int32_t version) override;
+
+    // Makes the image show a copy of the picture (with its mask and key), as the snapshot of a flip.
+    void AssignPicture(TCustomDIBX* picture, TCustomDIBX* mask);
 
 protected:
     // Loads the picture of Source (with the picture cache).

@@ -1,8 +1,15 @@
 #include "components/vobe_images.h"
 
+#include <climits>
+
 #include "archive/stream.h"
+#include "components/vask_man.h"
 #include "components/vobe_box.h"
 #include "framework/vobe_motion.h"
+#include "graphics/dibx.h"
+#include "platform/error.h"
+#include "platform/globals.h"
+#include "values/param.h"
 #include "values/vobe_parser.h"
 
 namespace vobe {
@@ -14,8 +21,35 @@ TVobeCustomImages::TVobeCustomImages(TVobeBaseList* owner)
 
 TVobeCustomImages::~TVobeCustomImages() = default;
 
+TVobeImageList* TVobeCustomImages::GetImageList() {
+    return nullptr;
+}
+
 int32_t TVobeCustomImages::FrameCount() {
-    return 0;
+    TVobeImageList* l = GetImageList();
+    return l ? l->Count() : 0;
+}
+
+void TVobeCustomImages::DropLent() {
+    LentPicture = nullptr;
+    LentMask = nullptr;
+}
+
+void TVobeCustomImages::LoadList(TVobeImageList& list, const std::string& fileName) {
+    list.Clear();
+    if (IsPictureFile(fileName)) list.Load(this, fileName, false);
+}
+
+void TVobeCustomImages::ShowCurrentFrame() {
+    TVobeImageList* l = GetImageList();
+    TVobeImageData* d = l && ValidIndex() ? l->Data(Current) : nullptr;
+    if (!d) {
+        DropLent();
+        return;
+    }
+    d->SetBrightness(Brightness);
+    LentPicture = d->GetPicture();
+    LentMask = d->GetMask();
 }
 
 void TVobeCustomImages::SetPaused(bool v) {
@@ -27,16 +61,33 @@ void TVobeCustomImages::SetPaused(bool v) {
 void TVobeCustomImages::SetBrightness(int32_t v) {
     if (v == Brightness) return;
     Brightness = v;
+    ShowCurrentFrame();
     Invalidate();
 }
 
 void TVobeCustomImages::SetIndex(int32_t v) {
-    const bool oldValid = Current >= 0 && Current < FrameCount();
-    if (!oldValid)
+    if (GetMotion()) {
+        // A motion counts in frames of 60 per second.
+        Current = v;
+        return;
+    }
+    if (!ValidIndex())
         Remaining = 0;
     else
         Invalidate();
     Current = v;
+    ShowCurrentFrame();
+    if (ValidIndex()) {
+        TVobeImageData* d = GetImageList()->Data(Current);
+        const int64_t duration = d && d->Shared ? d->Shared->Duration : 1;
+        int64_t r = int64_t{Remaining} + duration;
+        if (Current == FrameCount() - 1 && FrameCount() > 1) {
+            LastFrameWait->Execute();
+            if (TCustomParam* wait = LastFrameWait->Result()) r += wait->GetAsInt();
+        }
+        Remaining = static_cast<int32_t>(std::clamp<int64_t>(r, INT32_MIN, INT32_MAX));
+        AutoSize();
+    }
     Invalidate();
 }
 
@@ -50,6 +101,45 @@ bool TVobeCustomImages::GetPlaying() {
     if (TVobeMotion* m = GetMotion()) return !m->IsFinished();
     const bool atEnd = !GetRepeat() && Current == FrameCount() - 1 && Remaining < 1;
     return !atEnd;
+}
+
+bool TVobeCustomImages::Update() {
+    if (TVobeCustomImage::Update()) return true;
+    if (GetMotion() || !ValidIndex() || !GetVisible() || Paused || AniPaused) return false;
+    const int32_t n = FrameCount();
+    // The end of a film that does not repeat is reported once.
+    if (!GetRepeat() && Current == n - 1 && Remaining < 1) return false;
+    Remaining = static_cast<int32_t>(std::max<int64_t>(int64_t{Remaining} - FrameDelta, INT32_MIN));
+    while (Remaining < 1) {
+        if (Current < n - 1) {
+            // Two frames drop the overshoot; longer films carry it over.
+            if (n <= 2) Remaining = 0;
+            SetIndex(Current + 1);
+            continue;
+        }
+        if (GetRepeat()) {
+            Remaining = 0;
+            SetIndex(0);
+            if (Remaining < 1) break; // a frame of no time cannot loop forever
+            continue;
+        }
+        if (GetAutoScrap()) return true;
+        PostEvent(PR_ONPLAYEND, GetOnPlayEnd());
+        break;
+    }
+    return false;
+}
+
+void TVobeCustomImages::ReleaseSurfaces() {
+    TVobeCustomImage::ReleaseSurfaces();
+    if (TVobeImageList* l = GetImageList()) l->ReleaseSurfaces();
+}
+
+void TVobeCustomImages::RestoreSurfaces() {
+    TVobeCustomImage::RestoreSurfaces();
+    if (TVobeImageList* l = GetImageList()) l->RestoreSurfaces();
+    ShowCurrentFrame();
+    Invalidate();
 }
 
 void TVobeCustomImages::SaveToStream(TStream& s) {
@@ -72,19 +162,40 @@ void TVobeCustomImages::LoadFromStream(TStream& s, int32_t version) {
 
 // ---- TVobeImages ---------------------------------------------------------------------------------
 
+TVobeImages::TVobeImages(TVobeBaseList* owner) : TVobeCustomImages(owner) {}
+
+TVobeImages::~TVobeImages() {
+    // The lent pictures belong to the lists.
+    DropLent();
+    FLists.clear();
+}
+
+TVobeImageList* TVobeImages::ImageList(int32_t i) {
+    if (i < 0 || i >= ImageListCount()) return nullptr;
+    while (static_cast<int32_t>(FLists.size()) <= i) FLists.push_back(std::make_unique<TVobeImageList>());
+    return FLists[static_cast<size_t>(i)].get();
+}
+
 void TVobeImages::SetSource(const std::string& v) {
     if (v == Source) return;
     Source = v;
     Invalidate();
-    if (GetState() == 0) Current = -1;
-    // The frames of .vsk files and the motions of .vmt files are loaded with the picture cache and the
-    // film player; a name of any other kind shows nothing.
+    const bool shown = GetState() == 0;
+    if (shown) {
+        Current = -1;
+        DropLent();
+    }
+    TVobeImageList* list = ImageList(0);
+    list->Clear();
     Motion.reset();
-    if (IsMotionFile(v))
+    if (IsPictureFile(v)) {
+        LoadList(*list, v);
+    } else if (IsMotionFile(v)) {
         SetMotion(v);
-    else if (!IsPictureFile(v))
+    } else {
         Width = Height = 0;
-    if (GetState() == 0 && FrameCount() > 0) Current = 0;
+    }
+    if (shown && list->Count() > 0) SetIndex(0);
     Invalidate();
 }
 
@@ -94,8 +205,8 @@ void TVobeImages::SetRepeat(bool v) {
     TVobeMotion* m = GetMotion();
     if (m && m->IsFinished())
         RestartMotion();
-    else if (!m && !(Current >= 0 && Current < FrameCount()))
-        Current = 0;
+    else if (!m && !ValidIndex())
+        SetIndex(0);
 }
 
 void TVobeImages::SaveToStream(TStream& s) {
@@ -110,12 +221,19 @@ void TVobeImages::SaveToStream(TStream& s) {
 void TVobeImages::LoadFromStream(TStream& s, int32_t version) {
     TVobeCustomImages::LoadFromStream(s, version);
     const int32_t current = Current;
+    const int32_t remaining = Remaining;
     Repeat = ReadBool(s);
     AutoScrap = ReadBool(s);
-    SetSource(ReadStr(s));
+    const std::string source = ReadStr(s);
+    Source.clear();
+    Current = -1;
+    SetSource(source);
     PlayEndHandler = ReadStr(s);
     if (version > 103) IdleHandler = ReadStr(s);
+    Remaining = 0;
+    Current = -1;
     SetIndex(current);
+    Remaining = remaining;
 }
 
 } // namespace vobe

@@ -4,12 +4,14 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "components/vobe_image.h"
 
 namespace vobe {
 
 class TVobeParser;
+class TVobeImageList;
 
 class TVobeCustomImages : public TVobeCustomImage {
 public:
@@ -22,8 +24,14 @@ public:
     bool Paused = false;
     std::unique_ptr<TVobeParser> LastFrameWait; // evaluated when the last frame is reached
 
+    // The list that holds the frames being shown (null when there is none).
+    virtual TVobeImageList* GetImageList();
     // Frames of the image list being shown (0 while none is loaded).
     virtual int32_t FrameCount();
+    // Lends the picture of the current frame (none for an invalid index), with the brightness applied.
+    void ShowCurrentFrame();
+    // The current index names a frame.
+    bool ValidIndex() { return Current >= 0 && Current < FrameCount(); }
 
     bool GetPaused() override { return Paused; }
     void SetPaused(bool v) override;
@@ -35,13 +43,23 @@ public:
     void SetVisible(bool v) override;
     bool GetPlaying() override;
 
+    bool Update() override;
+    void ReleaseSurfaces() override;
+    void RestoreSurfaces() override;
     void SaveToStream(TStream& s) override;
     void LoadFromStream(TStream& s, int32_t version) override;
+
+protected:
+    // Drops the lent picture and mask.
+    void DropLent();
+    // Loads the frames of a .vsk file into the list (nothing for other names).
+    void LoadList(TVobeImageList& list, const std::string& fileName);
 };
 
 class TVobeImages : public TVobeCustomImages {
 public:
-    using TVobeCustomImages::TVobeCustomImages;
+    explicit TVobeImages(TVobeBaseList* owner);
+    ~TVobeImages() override;
 
     bool Repeat = false;
     bool AutoScrap = false;
@@ -55,6 +73,9 @@ public:
     virtual int32_t GetState() { return 0; }
     virtual void SetState(int32_t) {}
     virtual int32_t ImageListCount() { return 1; }
+    // Image list i (made on first use; null beyond ImageListCount).
+    TVobeImageList* ImageList(int32_t i);
+    TVobeImageList* GetImageList() override { return ImageList(GetState()); }
 
     std::string GetSource() override { return Source; }
     void SetSource(const std::string& v) override;
@@ -66,6 +87,9 @@ public:
 
     void SaveToStream(TStream& s) override;
     void LoadFromStream(TStream& s, int32_t version) override;
+
+protected:
+    std::vector<std::unique_ptr<TVobeImageList>> FLists;
 };
 
 } // namespace vobe

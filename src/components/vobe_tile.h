@@ -1,13 +1,16 @@
 // The tiled pattern: one picture repeated over the control, scrolled and spaced.
 #pragma once
 
+#include <memory>
+
 #include "components/vobe_images.h"
 
 namespace vobe {
 
 class TVobeTile : public TVobeCustomImages {
 public:
-    using TVobeCustomImages::TVobeCustomImages;
+    explicit TVobeTile(TVobeBaseList* owner);
+    ~TVobeTile() override;
 
     std::string Source;
     int32_t ScrollX = 0, ScrollY = 0;
@@ -28,6 +31,10 @@ public:
     VOBE_VISUAL_PROPERTY(Int, DistanceY, DistanceY)
     VOBE_FIELD_PROPERTY(Str, OnIdle, IdleHandler)
 
+    TVobeImageList* GetImageList() override { return FList.get(); }
+    // The picture repeated over the control, scrolled, spaced and zoomed.
+    void Render() override;
+
     // Placed by Left/Top (MotionX/Y with a motion) inside the parent's scrolled area; neither the
     // offset nor the zoom moves it.
     int32_t GetScreenLeft() override;
@@ -37,6 +44,9 @@ public:
 
     void SaveToStream(TStream& s) override;
     void LoadFromStream(TStream& s, int32_t version) override;
+
+private:
+    std::unique_ptr<TVobeImageList> FList;
 };
 
 } // namespace vobe
