@@ -55,6 +55,11 @@ bool LoadFromFileManager(const std::string& name, TMemoryStream& dest) {
 
 } // namespace
 
+bool ReadGameFile(const std::string& name, TMemoryStream& dest) {
+    if (VaskMan && VaskMan->LoadFile) return VaskMan->LoadFile(name, dest);
+    return LoadFromFileManager(name, dest);
+}
+
 // ---- TVaskItemFrame ------------------------------------------------------------------------------
 
 TVaskItemFrame::TVaskItemFrame() : Picture(std::make_unique<TDIBX>()) {}

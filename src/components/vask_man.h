@@ -91,6 +91,10 @@ private:
     void Evict();
 };
 
+// Reads a game file through the picture cache's reader (the file manager unless a reader is set);
+// false when the game has no such file.
+bool ReadGameFile(const std::string& name, TMemoryStream& dest);
+
 // The process-wide picture cache (created with the framework; null outside a running game).
 extern TVaskCollection* VaskMan;
 // Registers the creation and the switches of VaskMan with the framework.

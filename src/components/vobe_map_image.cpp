@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 
-#include "archive/file_manager.h"
 #include "archive/stream.h"
 #include "components/vask_man.h"
 #include "framework/vobe_base_list.h"
@@ -168,9 +167,8 @@ void TVobeMapImage::SetMapSource(const std::string& v) {
     RegionNames.clear();
     FPictureMasks.clear();
     FHoverMasks.clear();
-    if (!v.empty() && FileManager && FileManager->Exists(v)) {
-        TMemoryStream data;
-        FileManager->LoadToStream(data, v);
+    TMemoryStream data;
+    if (!v.empty() && ReadGameFile(v, data)) {
         data.SetPosition(0);
         try {
             ReadMapRegions(data, Regions, RegionNames);
