@@ -419,6 +419,7 @@ void TVobeBaseList::MarkDeleted(TVobeObject* o) {
 
 void TVobeBaseList::FreeObject(TVobeObject* o) {
     if (auto* c = dynamic_cast<TVobeControl*>(o); c && c->Parent) {
+        c->Invalidate(); // what it showed is drawn again without it
         c->Parent->RemoveChild(c);
         c->Parent = nullptr;
     }

@@ -300,6 +300,7 @@ bool TVobeObject::NeedsDefaultName() {
     return true;
 }
 void TVobeObject::SetMotion(const std::string&) {}
+void TVobeObject::Restart() {}
 void TVobeObject::RestartMotion() {}
 bool TVobeObject::CancelByRightClick() {
     return false;

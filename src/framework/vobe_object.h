@@ -306,6 +306,8 @@ public:
     // 0 start now, 1 start with the transition, 2 stop now, 3 stop with the transition.
     virtual int32_t GetPlayState();
     virtual void SetPlayState(int32_t state);
+    // Media and menus: start again from the beginning (the media-play command).
+    virtual void Restart();
 
     // ---- operations ----
     // The surface the object renders into: the parent's; a base answers its own.

@@ -2,6 +2,7 @@
 // present property slots are applied in the fixed order of creation.
 #include <memory>
 
+#include "components/vobe_images.h"
 #include "framework/prop_set.h"
 #include "framework/prop_table.h"
 #include "framework/vobe_base_list.h"
@@ -133,6 +134,14 @@ std::unique_ptr<TCustomParam> PropertyValue(int32_t id, TVobeParser* e) {
     return p;
 }
 
+// A picture is sized with the zoom given before its place (the zoom's own resize waits for the update).
+void SizePicture(TVobeObject* o) {
+    if (auto* image = dynamic_cast<TVobeCustomImage*>(o); image && image->NeedsRebuild) {
+        image->NeedsRebuild = false;
+        image->AutoSize();
+    }
+}
+
 } // namespace
 
 void TComComponent::ApplyProperties(TVobeObject* o) const {
@@ -153,6 +162,7 @@ void TComComponent::ApplyProperties(TVobeObject* o) const {
             TVobeControl* parent = name.empty() ? nullptr : o->Owner->FindControl(name);
             c->SetParent(parent ? parent : o->Owner->FrontBase());
         } else {
+            if (id == PR_LEFT) SizePicture(o);
             SetProp(o, id, *v);
         }
     }
@@ -165,6 +175,9 @@ void TComComponent::Execute(TCallMan&, TPage*&, int32_t& pc) {
     if (type == ctNone || !Bases) return;
     TVobeObject* o = CreateVobeObject(type, Bases);
     if (!o) return;
+    if (FKind == ckImgNew && HasProp(PR_DELAY))
+        // The animation evaluates its own copy when it reaches its last frame.
+        if (auto* images = dynamic_cast<TVobeCustomImages*>(o)) images->LastFrameWait->Assign(*Prop(PR_DELAY));
     ApplyProperties(o);
     switch (FKind) {
     case ckMovie:

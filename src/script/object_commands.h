@@ -10,6 +10,7 @@
 namespace vobe {
 
 class TVobeObject;
+class TVobeControl;
 
 // A command holding one expression slot per property id. The page's mask row for the command's code
 // decides at construction which slots exist; the stream then carries one expression per slot.
@@ -83,6 +84,8 @@ class TComCabinet : public TComComponent {
 public:
     using TComComponent::TComComponent;
     void VisitFields(TFieldVisitor& v) override;
+    // The name is in one of the lists (one name a line), inverted by the mode.
+    bool Selected(const std::string& name, const std::vector<std::string>& lists, bool mode) const;
     TExprPtr FMode;
     std::vector<TExprPtr> FNames;
 };
@@ -90,11 +93,13 @@ public:
 class TComCabinetSave : public TComCabinet {
 public:
     explicit TComCabinetSave(TPage* page) : TComCabinet(page, ckCabinetSave) {}
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
 };
 
 class TComCabinetLoad : public TComCabinet {
 public:
     explicit TComCabinetLoad(TPage* page) : TComCabinet(page, ckCabinetLoad) {}
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
 };
 
 // Commands whose fields are one expression naming an object.
@@ -108,30 +113,35 @@ public:
 class TComObjDel : public TComObjectCommand {
 public:
     using TComObjectCommand::TComObjectCommand;
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     int32_t GetKind() const override { return ckObjDel; }
 };
 
 class TComMenuClose : public TComObjectCommand {
 public:
     using TComObjectCommand::TComObjectCommand;
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     int32_t GetKind() const override { return ckMenuClose; }
 };
 
 class TComTextClr : public TComObjectCommand {
 public:
     using TComObjectCommand::TComObjectCommand;
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     int32_t GetKind() const override { return ckTextClr; }
 };
 
 class TComMediaPlay : public TComObjectCommand {
 public:
     using TComObjectCommand::TComObjectCommand;
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     int32_t GetKind() const override { return ckMediaPlay; }
 };
 
 class TComEntryHist : public TComObjectCommand {
 public:
     using TComObjectCommand::TComObjectCommand;
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     int32_t GetKind() const override { return ckEntryHist; }
 };
 
@@ -140,6 +150,13 @@ public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckFlip; }
     void VisitFields(TFieldVisitor& v) override;
+    void Prepare(TCallMan& man) override;
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
+    bool IsWaiting() const override;
+    bool BlocksEvents() const override { return FBlock; }
+    void SaveState(std::unique_ptr<TTpMemoryStream>& state) override;
+    void LoadState(TStream& s) override;
+    void Abort() override;
     TExprPtr FFlipKind;
     TExprPtr FTime;
     TExprPtr FReverse;
@@ -150,6 +167,18 @@ public:
     TExprPtr FParam2;
     TExprPtr FStrParam;    // version 101 and later
     TExprPtr FBlockEvents; // version 107 and later
+
+    // The name of the snapshot image: sorts above all siblings.
+    static const std::string SnapshotName;
+
+private:
+    // Shows the back base, removes the snapshot and, with the clear-back flag, the children of the new
+    // back base (cabinets too when `all`).
+    void Finish(bool all);
+    int32_t FPhase = 0;
+    int32_t FStart = 0;
+    bool FBlock = false;
+    bool FClearing = false; // the clear-back flag as evaluated
 };
 
 class TComCalc : public TCommand {
@@ -187,6 +216,7 @@ public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckGetProp; }
     void VisitFields(TFieldVisitor& v) override;
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     TExprPtr FObject;
     TExprPtr FPropId;
     std::string FVarName;
@@ -197,6 +227,7 @@ public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckSetProp; }
     void VisitFields(TFieldVisitor& v) override;
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     TExprPtr FObject;
     TExprPtr FPropId;
     TExprPtr FValue;
@@ -207,11 +238,22 @@ public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckTextIns; }
     void VisitFields(TFieldVisitor& v) override;
+    void Prepare(TCallMan& man) override;
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
+    bool IsWaiting() const override { return FWaiting; }
+    bool BlocksEvents() const override { return FBlock; }
+    void SaveState(std::unique_ptr<TTpMemoryStream>& state) override;
+    void LoadState(TStream& s) override;
     std::vector<uint8_t> FText; // compiled message text
     TExprPtr FWindow;
     TExprPtr FTracked;
     TExprPtr FWait;
     TExprPtr FBlockEvents; // version 107 and later
+
+private:
+    TVobeControl* FTarget = nullptr; // the message window the text went to
+    bool FWaiting = false;
+    bool FBlock = false;
 };
 
 class TComMovieStop : public TCommand {
@@ -219,22 +261,35 @@ public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckMovieStop; }
     void VisitFields(TFieldVisitor& v) override;
+    void Prepare(TCallMan& man) override;
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
+    bool IsWaiting() const override { return FWaiting; }
+    bool BlocksEvents() const override { return FBlock; }
+    void SaveState(std::unique_ptr<TTpMemoryStream>& state) override;
+    void LoadState(TStream& s) override;
     TExprPtr FObject;
     TExprPtr FTime;
     TExprPtr FWait;
     TExprPtr FBlockEvents; // version 107 and later
+
+private:
+    TVobeObject* FTarget = nullptr; // the medium that fades out
+    bool FWaiting = false;
+    bool FBlock = false;
 };
 
 class TComClrHist : public TCommand {
 public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckClrHist; }
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
 };
 
 class TComClrRead : public TCommand {
 public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckClrRead; }
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
 };
 
 class TComCallHist : public TCommand {
@@ -242,6 +297,7 @@ public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckCallHist; }
     void VisitFields(TFieldVisitor& v) override;
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     TExprPtr FWindow;
     TExprPtr FStart;
     TExprPtr FCount;
@@ -274,6 +330,7 @@ public:
     using TCommand::TCommand;
     int32_t GetKind() const override { return ckPropMotion; }
     void VisitFields(TFieldVisitor& v) override;
+    void Execute(TCallMan& man, TPage*& page, int32_t& pc) override;
     TExprPtr FName;
     TExprPtr FTarget;
     TExprPtr FPropId;

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "components/vask_man.h"
 #include "platform/cp932.h"
 #include "platform/globals.h"
 #include "script/install_set.h"
@@ -234,6 +235,8 @@ bool TProject::ReadProject() {
     ExitPage = file.ExitPage;
     RegistryKey = file.RegistryKey;
     ImageKey = file.ImageKey;
+    // Scrambled layered images are read in the order of this key.
+    if (VaskMan) VaskMan->ImageKey = ImageKey;
     SaveStatusEnabled = file.SaveStatusEnabled;
     FrameWaitEnabled = file.FrameWaitEnabled;
     MediaExtensions = file.MediaExtensions;

@@ -2,6 +2,7 @@
 
 #include "archive/file_manager.h"
 #include "archive/stream.h"
+#include "components/vask_man.h"
 #include "framework/vobe_base_list.h"
 #include "framework/vobe_initialize.h"
 #include "graphics/cursor_file.h"
@@ -86,6 +87,7 @@ std::unique_ptr<TWindowPanel> Panel;
 
 std::unique_ptr<IGameScene> StartScene(IDisplayHost& display) {
     Panel = std::make_unique<TWindowPanel>(display);
+    RegisterPictureCache();
     VobeInitialize(Panel.get());
     return std::make_unique<TSceneHost>();
 }
