@@ -27,7 +27,7 @@ public:
     VOBE_FIELD_PROPERTY(Flag, AutoScrap, AutoScrap)
 
     // Drops the pending notification and starts a new period now.
-    void Restart();
+    void Restart() override;
     bool Update() override;
 
     void SaveToStream(TStream& s) override;
