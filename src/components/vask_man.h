@@ -24,10 +24,10 @@ public:
     TVaskItemFrame();
     ~TVaskItemFrame();
 
-    std::unique_ptr<TDIBX> Picture; // at the display's depth; its TransparentColor is the native key
-    std::unique_ptr<TDIBX> Mask;    // 8 bits, or null
-    int32_t Key = -1;               // transparent colour as 0x00BBGGRR, -1 = none
-    int32_t Duration = 1;           // milliseconds, at least 1
+    std::unique_ptr<TDIBX> Picture;   // at the display's depth; its TransparentColor is the native key
+    std::unique_ptr<TDIBX> Mask;      // 8 bits, or null
+    int32_t Key = -1;                 // transparent colour as 0x00BBGGRR, -1 = none
+    int32_t Duration = 1;             // milliseconds, at least 1
     int32_t OffsetX = 0, OffsetY = 0; // the frame's place inside the picture ("?t" only)
 
     // Bytes of picture and mask (width x height x bytes per pixel each).

@@ -24,7 +24,8 @@ bool ScaledExtent(int32_t parentPicture, int32_t parentSize, int32_t pos, int32_
     const long double ratio = static_cast<long double>(parentPicture) / parentSize * 65536.0L;
     int64_t scale = ratio >= 9.0e18L ? INT64_MAX : static_cast<int64_t>(std::trunc(ratio));
     scale = std::max<int64_t>(1, scale);
-    const int64_t p = flip ? (int64_t{parentPicture} + off - pos - own) * 65536 : (int64_t{pos} - off) * 65536;
+    const int64_t p =
+        flip ? (int64_t{parentPicture} + off - pos - own) * 65536 : (int64_t{pos} - off) * 65536;
     const int64_t q = p + int64_t{own} * 65536;
     int64_t left = p / scale, right = q / scale;
     if (p % scale > 0x7FFF) ++left;
@@ -146,11 +147,11 @@ void TVobeCustomImage::Render() {
         const int32_t px = FlipH ? pw - OffsetX - 1 : OffsetX;
         const int32_t py = FlipV ? ph - OffsetY - 1 : OffsetY;
         if (mask)
-            s->DrawRotateMask(anchor.X, anchor.Y, a, FlipV, FlipH, mask, Angle, py, px, whole, pic, UsedZoomY(ph),
-                              UsedZoomX(pw));
+            s->DrawRotateMask(anchor.X, anchor.Y, a, FlipV, FlipH, mask, Angle, py, px, whole, pic,
+                              UsedZoomY(ph), UsedZoomX(pw));
         else
-            s->DrawRotate(anchor.X, anchor.Y, a, FlipV, FlipH, keyed, Angle, py, px, whole, pic, UsedZoomY(ph),
-                          UsedZoomX(pw));
+            s->DrawRotate(anchor.X, anchor.Y, a, FlipV, FlipH, keyed, Angle, py, px, whole, pic,
+                          UsedZoomY(ph), UsedZoomX(pw));
         return;
     }
 

@@ -15,9 +15,9 @@ public:
     explicit TVobeCustomImage(TVobeBaseList* owner);
     ~TVobeCustomImage() override;
 
-    std::unique_ptr<TDIBX> OwnPicture;   // 1 x 1 until a picture is made
+    std::unique_ptr<TDIBX> OwnPicture;  // 1 x 1 until a picture is made
     TCustomDIBX* LentPicture = nullptr; // lent by a frame list; shown instead of OwnPicture
-    std::unique_ptr<TDIBX> OwnMask;      // 8 bits, or null
+    std::unique_ptr<TDIBX> OwnMask;     // 8 bits, or null
     TCustomDIBX* LentMask = nullptr;    // used instead of OwnMask
     bool HasOwnPicture = false;         // OwnPicture holds a picture (else the image shows nothing)
     int32_t Alpha = 255;

@@ -116,7 +116,8 @@ void ReadMapRegions(TStream& s, std::vector<TMapRegion>& regions, std::vector<st
 // ---- TVobeMapImage -------------------------------------------------------------------------------
 
 TVobeMapImage::TVobeMapImage(TVobeBaseList* owner)
-    : TVobeControl(owner), Pictures(std::make_unique<TVobeImageList>()), Hovers(std::make_unique<TVobeImageList>()) {}
+    : TVobeControl(owner), Pictures(std::make_unique<TVobeImageList>()),
+      Hovers(std::make_unique<TVobeImageList>()) {}
 
 TVobeMapImage::~TVobeMapImage() {
     if (Owner) Owner->RightClickList.Remove(this);
@@ -213,13 +214,15 @@ void TVobeMapImage::InvalidateRegion(int32_t index) {
 void TVobeMapImage::SetHovered(int32_t index) {
     if (index == Hovered) return;
     if (Hovered >= 0 && static_cast<size_t>(Hovered) < RegionNames.size())
-        PostEvent(PR_ONMAPOUT, MapOutHandler, {RegionNames[static_cast<size_t>(Hovered)], std::to_string(Hovered)});
+        PostEvent(PR_ONMAPOUT, MapOutHandler,
+                  {RegionNames[static_cast<size_t>(Hovered)], std::to_string(Hovered)});
     InvalidateRegion(Hovered);
     Hovered = index;
     Hovers->SetCurrent(0);
     InvalidateRegion(Hovered);
     if (Hovered >= 0 && static_cast<size_t>(Hovered) < RegionNames.size())
-        PostEvent(PR_ONMAPIN, MapInHandler, {RegionNames[static_cast<size_t>(Hovered)], std::to_string(Hovered)});
+        PostEvent(PR_ONMAPIN, MapInHandler,
+                  {RegionNames[static_cast<size_t>(Hovered)], std::to_string(Hovered)});
 }
 
 void TVobeMapImage::StartClosing() {

@@ -9,7 +9,8 @@
 
 namespace vobe {
 
-TVobeTile::TVobeTile(TVobeBaseList* owner) : TVobeCustomImages(owner), FList(std::make_unique<TVobeImageList>()) {}
+TVobeTile::TVobeTile(TVobeBaseList* owner)
+    : TVobeCustomImages(owner), FList(std::make_unique<TVobeImageList>()) {}
 
 TVobeTile::~TVobeTile() {
     DropLent();

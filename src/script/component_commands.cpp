@@ -177,7 +177,8 @@ void TComComponent::Execute(TCallMan&, TPage*&, int32_t& pc) {
     if (!o) return;
     if (FKind == ckImgNew && HasProp(PR_DELAY))
         // The animation evaluates its own copy when it reaches its last frame.
-        if (auto* images = dynamic_cast<TVobeCustomImages*>(o)) images->LastFrameWait->Assign(*Prop(PR_DELAY));
+        if (auto* images = dynamic_cast<TVobeCustomImages*>(o))
+            images->LastFrameWait->Assign(*Prop(PR_DELAY));
     ApplyProperties(o);
     switch (FKind) {
     case ckMovie:

@@ -359,7 +359,8 @@ void TComFlip::Prepare(TCallMan&) {
         }
     }
     if (FPhase != 3) {
-        if (TSceneWipe* w = Bases->StartWipe(Bases->Current, static_cast<uint8_t>(kind), reverse, true, 0, duration)) {
+        if (TSceneWipe* w =
+                Bases->StartWipe(Bases->Current, static_cast<uint8_t>(kind), reverse, true, 0, duration)) {
             (void)w; // the transitions' parameters come with the transitions
             EvalInt(FParam1, 0);
             EvalInt(FParam2, 0);

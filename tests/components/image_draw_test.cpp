@@ -58,7 +58,8 @@ TEST_F(ImageDraw, OpaqueBlendedAndAdditivePictures) {
 
     i->SetAlpha(128); // (128 x s + 127 x d) >> 8 per channel
     DrawAll(0x202020);
-    EXPECT_EQ(At(10, 5), (((128u * 255 + 127 * 0x20) >> 8) << 16) | (((127u * 0x20) >> 8) << 8) | ((127u * 0x20) >> 8));
+    EXPECT_EQ(At(10, 5),
+              (((128u * 255 + 127 * 0x20) >> 8) << 16) | (((127u * 0x20) >> 8) << 8) | ((127u * 0x20) >> 8));
     i->SetAlpha(256 + 64); // adds a quarter of the picture
     DrawAll(0x101010);
     EXPECT_EQ(At(10, 5), 0x4F1010u);
@@ -113,9 +114,9 @@ TEST_F(ImageDraw, MasksBlendAndHitTest) {
     Files["m.vsk"] = VskBytes({f});
     TVobeImages* i = Images("m.vsk", 2, 2);
     DrawAll(0);
-    EXPECT_EQ(At(2, 2), 0u);                 // mask 0
-    EXPECT_EQ(At(3, 2), 0x7E7E7Eu);          // ((255 - 127) x 0 + 127 x 255) >> 8
-    EXPECT_EQ(At(4, 2), 0xFFFFFFu);          // mask 255
+    EXPECT_EQ(At(2, 2), 0u);        // mask 0
+    EXPECT_EQ(At(3, 2), 0x7E7E7Eu); // ((255 - 127) x 0 + 127 x 255) >> 8
+    EXPECT_EQ(At(4, 2), 0xFFFFFFu); // mask 255
 
     // The mask decides hits only with CaptureMask.
     const TAcceptSet all = AcceptSet({0, 2, 3, 4});

@@ -116,8 +116,11 @@ protected:
         // A 12 x 6 grey picture; the hover picture is white; three regions side by side.
         Files["map.vsk"] = VskBytes({Solid(12, 6, 0x404040)});
         Files["hover.vsk"] = VskBytes({Solid(12, 6, 0xFFFFFF)});
-        Files["map.map"] =
-            TMapBytes().Rect("name0", 0, 0, 0, 3, 5).Rect("name1", 0, 4, 0, 7, 5).Rect("name2", 0, 8, 0, 11, 5).Bytes();
+        Files["map.map"] = TMapBytes()
+                               .Rect("name0", 0, 0, 0, 3, 5)
+                               .Rect("name1", 0, 4, 0, 7, 5)
+                               .Rect("name2", 0, 8, 0, 11, 5)
+                               .Bytes();
         M = New<TVobeMapImage>();
         M->SetSource("map.vsk");
         M->SetHoverSource("hover.vsk");
