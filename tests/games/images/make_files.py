@@ -27,8 +27,8 @@ def png(path, w, h, pixels, alpha=False):
 
 W, H = 160, 120
 BG = (0x10, 0x20, 0x40)  # colour 0x402010
-LEFT, RIGHT = (200, 100, 50), (20, 40, 80)
-PIC = [[LEFT if x < 4 else RIGHT for x in range(8)] for y in range(4)]
+# Every row differs, so that rows read in a wrong order show.
+PIC = [[(200, 100 + 20 * y, 50) if x < 4 else (20, 40, 80 + 30 * y) for x in range(8)] for y in range(4)]
 YELLOW = (255, 255, 0)
 
 
