@@ -85,6 +85,9 @@ rect(80, 50, 6, 6, masked)
 rect(100, 50, 8, 4, lambda x, y, d: tuple(min(255, dc + ((128 * sc) >> 8)) for sc, dc in zip(PIC[y - 50][x - 100], d)))
 # Mirrored: the anchor is the right edge, so left 127 puts the picture at 120..127.
 rect(120, 50, 8, 4, lambda x, y, d: PIC[y - 50][7 - (x - 120)])
+# A quarter turn clockwise around the top-left pixel at (140, 80): screen (x, y) shows picture pixel
+# (y - 80, 140 - x).
+rect(137, 80, 4, 8, lambda x, y, d: PIC[140 - x][y - 80])
 # A tile 30 x 10 at (10, 70): the picture repeated edge to edge.
 rect(10, 70, 30, 10, lambda x, y, d: PIC[(y - 70) % 4][(x - 10) % 8])
 # A tile scrolled by 3 with spaced copies every 12 pixels (drawn stretched: blended at 255).
