@@ -71,11 +71,11 @@ int Eval(const Args& args) {
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "--var") {
             if (i + 1 >= args.size()) return Fail("usage: --var TYPE:NAME=VALUE");
-            const std::string spec = args[++i];
-            const size_t colon = spec.find(':'), eq = spec.find('=', colon == std::string::npos ? 0 : colon);
+            const std::string decl = args[++i];
+            const size_t colon = decl.find(':'), eq = decl.find('=', colon == std::string::npos ? 0 : colon);
             if (colon == std::string::npos || eq == std::string::npos)
-                return Fail("--var expects TYPE:NAME=VALUE, not " + spec);
-            const std::string type = spec.substr(0, colon);
+                return Fail("--var expects TYPE:NAME=VALUE, not " + decl);
+            const std::string type = decl.substr(0, colon);
             TParamType t = type == "int"     ? PT_INT
                            : type == "float" ? PT_FLOAT
                            : type == "bool"  ? PT_BOOL
@@ -83,7 +83,7 @@ int Eval(const Args& args) {
                                              : PT_NONE;
             if (t == PT_NONE) return Fail("--var: unknown type " + type);
             vars.push_back(
-                {t, Utf8ToSjis(spec.substr(colon + 1, eq - colon - 1)), Utf8ToSjis(spec.substr(eq + 1))});
+                {t, Utf8ToSjis(decl.substr(colon + 1, eq - colon - 1)), Utf8ToSjis(decl.substr(eq + 1))});
         } else {
             texts.push_back(Utf8ToSjis(args[i]));
         }

@@ -40,18 +40,18 @@ inline TFrameSpec Solid(int32_t w, int32_t h, int32_t colour, int32_t delay = 10
 // A layered image of the frames, as the writer stores it (blocks uncompressed).
 inline std::string VskBytes(const std::vector<TFrameSpec>& frames) {
     TVaskFrameList list;
-    for (const TFrameSpec& spec : frames) {
+    for (const TFrameSpec& fs : frames) {
         TVaskFrame* f = list.AddFrame();
-        f->Delay = spec.Delay;
-        f->Picture.SetSize(spec.Width, spec.Height, 24);
-        for (int32_t y = 0; y < spec.Height; ++y)
-            for (int32_t x = 0; x < spec.Width; ++x)
-                f->Picture.SetPixel(x, y, static_cast<uint32_t>(spec.Colour(x, y)));
-        if (spec.Mask) {
+        f->Delay = fs.Delay;
+        f->Picture.SetSize(fs.Width, fs.Height, 24);
+        for (int32_t y = 0; y < fs.Height; ++y)
+            for (int32_t x = 0; x < fs.Width; ++x)
+                f->Picture.SetPixel(x, y, static_cast<uint32_t>(fs.Colour(x, y)));
+        if (fs.Mask) {
             f->Picture.CreateMask();
-            for (int32_t y = 0; y < spec.Height; ++y)
-                for (int32_t x = 0; x < spec.Width; ++x)
-                    f->Picture.Mask()->SetPixel(x, y, static_cast<uint32_t>(spec.Mask(x, y)));
+            for (int32_t y = 0; y < fs.Height; ++y)
+                for (int32_t x = 0; x < fs.Width; ++x)
+                    f->Picture.Mask()->SetPixel(x, y, static_cast<uint32_t>(fs.Mask(x, y)));
         }
     }
     TMemoryStream s;
