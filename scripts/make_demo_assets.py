@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the demo's pictures (PNG files beside this script) from a tiny pixel font and a few
-gradients; `vobetool build` turns them into layered images. Run it from this folder after a change:
-python3 make_assets.py"""
+"""Draws the demo's pictures (PNG files in demo/) from a tiny pixel font and a few gradients;
+`vobetool build` turns them into layered images. Run it after a change: scripts/make_demo_assets.py"""
 import math
+import os
 import struct
 import zlib
 
@@ -86,6 +86,8 @@ def star(path, n):
 
 
 if __name__ == "__main__":
+    # The pictures belong beside the demo's pages; the script lives apart so the build does not pack it.
+    os.chdir(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "demo"))
     pattern("back.png")
     star("star.png", 40)
     sizes = {
