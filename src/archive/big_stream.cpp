@@ -33,7 +33,12 @@ size_t ExtensionDot(const std::string& path) {
 
 // ---- TTpBigStream -----------------------------------------------------------------------------------
 
-int64_t TTpBigStream::CopyFromBig(TTpBigStream& source, int64_t count) {
+namespace {
+
+// Copies count bytes (all of the source from its start when count is 0) through a bounded buffer;
+// stops at the source's end or at a short write.
+template <class Source, class ReadFn>
+int64_t CopyInto(TTpBigStream& dest, Source& source, int64_t count, ReadFn read) {
     if (count == 0) {
         source.SetPosition(0);
         count = source.GetSize();
@@ -41,30 +46,25 @@ int64_t TTpBigStream::CopyFromBig(TTpBigStream& source, int64_t count) {
     std::vector<uint8_t> buf(static_cast<size_t>(std::clamp<int64_t>(count, 0, 1 << 20)));
     int64_t done = 0;
     while (done < count) {
-        int64_t n = source.ReadBuffer64(buf.data(), std::min<int64_t>(count - done, buf.size()));
+        int64_t n = read(source, buf.data(), std::min<int64_t>(count - done, buf.size()));
         if (n <= 0) break;
-        int64_t w = WriteBuffer64(buf.data(), n);
+        int64_t w = dest.WriteBuffer64(buf.data(), n);
         done += w;
         if (w != n) break;
     }
     return done;
 }
 
+} // namespace
+
+int64_t TTpBigStream::CopyFromBig(TTpBigStream& source, int64_t count) {
+    return CopyInto(*this, source, count,
+                    [](TTpBigStream& src, uint8_t* p, int64_t n) { return src.ReadBuffer64(p, n); });
+}
+
 int64_t TTpBigStream::WriteFromStream(TStream& source, int64_t count) {
-    if (count == 0) {
-        source.SetPosition(0);
-        count = source.GetSize();
-    }
-    std::vector<uint8_t> buf(static_cast<size_t>(std::clamp<int64_t>(count, 0, 1 << 20)));
-    int64_t done = 0;
-    while (done < count) {
-        int64_t n = source.Read(buf.data(), std::min<int64_t>(count - done, buf.size()));
-        if (n <= 0) break;
-        int64_t w = WriteBuffer64(buf.data(), n);
-        done += w;
-        if (w != n) break;
-    }
-    return done;
+    return CopyInto(*this, source, count,
+                    [](TStream& src, uint8_t* p, int64_t n) { return static_cast<int64_t>(src.Read(p, n)); });
 }
 
 int64_t TTpBigStream::ReadToStream(TStream& dest, int64_t count) {
