@@ -11,7 +11,7 @@ namespace {
 int Usage() {
     std::fputs("usage: vobetool archive list|cat|extract|pack ...\n"
                "       vobetool expr ops TEXT | expr eval [--var TYPE:NAME=VALUE]... TEXT...\n"
-               "       vobetool page dump PAGE\n"
+               "       vobetool page dump PAGE | page dump ARCHIVE NAME\n"
                "       vobetool image info|topng|frompng ...\n"
                "       vobetool build SRC OUT\n",
                stderr);
