@@ -4,6 +4,7 @@
 #include "graphics/color_tables.h"
 #include "platform/cp932.h"
 #include "platform/message_box.h"
+#include "platform/timer.h"
 #include "script/install_set.h"
 #include "script/page.h"
 #include "script/project.h"
@@ -50,6 +51,43 @@ template <class F> void Mounting(F&& mount) {
         MessageBox(e.Message(), SJ("警告"), MB_OK | MB_ICONWARNING);
     }
 }
+
+// @ScrWidth, @ScrHeight and @Title: the running project's (nothing before it has started).
+class TProjectValues : public ISysProjectValues {
+public:
+    int32_t ScrWidth() override { return Project ? Project->Width : 0; }
+    int32_t ScrHeight() override { return Project ? Project->Height : 0; }
+    std::string Title() override { return Project ? Project->Title : std::string(); }
+};
+
+// @FullScr, the display modes and @PCTickCount: the main window's. The font lists come with text
+// drawing (the default answers stand until then).
+class TDisplayValues : public ISysDisplayValues {
+public:
+    bool GetFullScr() override { return FormView && FormView->IsFullScreen(); }
+    void SetFullScr(bool on) override {
+        if (FormView) FormView->SetFullScreen(on);
+    }
+    int32_t DisplayModeCount() override {
+        TScreenManager* sm = FormView ? FormView->ScreenMan() : nullptr;
+        return sm ? static_cast<int32_t>(sm->Modes().size()) : 0;
+    }
+    int32_t GetDisplayModeIndex() override {
+        TScreenManager* sm = FormView ? FormView->ScreenMan() : nullptr;
+        return sm ? sm->SelectedMode() : -1;
+    }
+    // The new choice takes effect at once in full screen, else at the next switch to it.
+    void SetDisplayModeIndex(int32_t index) override {
+        TScreenManager* sm = FormView ? FormView->ScreenMan() : nullptr;
+        if (!sm) return;
+        sm->SetSelectedMode(index);
+        FormView->ReapplyDisplayMode();
+    }
+    int32_t PCTickCount() override { return static_cast<int32_t>(TimeGetTime()); }
+};
+
+TProjectValues ProjectValues;
+TDisplayValues DisplayValues;
 
 // Set when the player was started with game folders: the project then skips finding its data.
 bool GameFolderGiven = false;
@@ -100,7 +138,11 @@ TGameServices MakePlayerServices() {
         for (const std::string& folder : folders)
             Mounting([&] { MountFolders(*FileManager, base, {folder}); });
     };
-    s.CreateParams = [] { CreateParamCollection(); };
+    s.CreateParams = [] {
+        CreateParamCollection();
+        ParamCollection->Sources.Project = &ProjectValues;
+        ParamCollection->Sources.Display = &DisplayValues;
+    };
     s.FreeParams = [] { FreeParamCollection(); };
     s.DumpVariables = [] { return ParamCollection ? DumpVariables(*ParamCollection) : std::string(); };
     s.VobeInitialize = [](IDisplayHost& display) { return StartScene(display); };
