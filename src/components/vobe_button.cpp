@@ -16,7 +16,7 @@ TVobeMotion* TVobeButton::GetMotion() {
 bool TVobeButton::StateHasPictures(int32_t state) {
     if (state < 0 || state > 3) return false;
     if (state == 0) return true;
-    // The frame lists of the states arrive with the picture cache; until then only motions count.
+    // The states' own frame lists come with the button's drawing; until then only motions count.
     return StateMotions[static_cast<size_t>(state - 1)] != nullptr;
 }
 
