@@ -5,31 +5,12 @@
 #include <cstring>
 #include <map>
 
+#include "archive/file_names.h"
 #include "platform/cp932.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 
 namespace vobe {
-
-namespace {
-
-// Byte offset of the extension's dot in the last component of a player path, or npos.
-size_t ExtensionDot(const std::string& path) {
-    size_t dot = std::string::npos;
-    for (size_t i = 0; i < path.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(path[i]);
-        if (IsDBCSLeadByte(c)) {
-            ++i;
-        } else if (c == '\\' || c == ':') {
-            dot = std::string::npos;
-        } else if (c == '.') {
-            dot = i;
-        }
-    }
-    return dot;
-}
-
-} // namespace
 
 // ---- TTpBigStream -----------------------------------------------------------------------------------
 
@@ -96,11 +77,9 @@ int64_t TTpBigStream::ReadToStream(TStream& dest, int64_t count) {
 
 std::string TTpBigFileStream::PartFileName(const std::string& fileName, int32_t i) {
     if (i == 0) return fileName;
-    size_t dot = ExtensionDot(fileName);
-    std::string base = dot == std::string::npos ? fileName : fileName.substr(0, dot);
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, ".%.3d", i);
-    return base + suffix;
+    return fname::ChangeExt(fileName, suffix);
 }
 
 bool TTpBigFileStream::Writable() const {

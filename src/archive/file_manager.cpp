@@ -275,7 +275,7 @@ std::string TVrFileManager::GetFileName(const std::string& name) {
         lock.RefCount = 1;
         char hex[16];
         std::snprintf(hex, sizeof hex, "%.8X", static_cast<uint32_t>(lock.Id));
-        lock.Path = TempFolder() + "~vb" + hex + fname::FileExt(name);
+        lock.Path = TempFolder() + "~vb" + hex + ExtractFileExt(name);
         if (FileExists(lock.Path)) ClearReadOnly(lock.Path);
         std::unique_ptr<TFileStream> f;
         try {
@@ -386,7 +386,7 @@ bool TVrFileManager::MountDiskArchive(int32_t diskIndex) {
 
 std::string TVrFileManager::ExtractFolder(const std::string& name) {
     if ((name.size() >= 2 && name[0] == '\\' && name[1] == '\\') || (name.size() >= 2 && name[1] == ':'))
-        return fname::FilePath(name);
+        return ExtractFilePath(name);
     // Up to the last '\' only: a ':' further on is part of a name here.
     size_t last = std::string::npos;
     for (size_t i = 0; i < name.size(); ++i) {

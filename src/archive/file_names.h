@@ -1,5 +1,6 @@
 // Shift-JIS aware pieces of player paths used by the archive code ('\' and ':' separate; a trail
-// byte 0x5C is part of its character).
+// byte 0x5C is part of its character). The plain pieces (ExtractFilePath, ExtractFileExt) are those
+// of platform/paths.h.
 #pragma once
 
 #include <string>
@@ -7,10 +8,6 @@
 
 namespace vobe::fname {
 
-// Everything up to and including the last '\' or ':' ("" when there is none).
-std::string FilePath(std::string_view path);
-// The extension with its dot ("" when the file name has none).
-std::string FileExt(std::string_view path);
 // The path with its extension replaced (or added).
 std::string ChangeExt(std::string_view path, std::string_view ext);
 // The path with a '\' appended unless it already ends in one (an empty path stays empty).

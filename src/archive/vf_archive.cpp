@@ -10,6 +10,7 @@
 #include "platform/cp932.h"
 #include "platform/file.h"
 #include "platform/file_info.h"
+#include "platform/paths.h"
 
 namespace vobe {
 
@@ -144,7 +145,7 @@ void VfDeflate(const uint8_t* data, size_t size, TMemoryStream& dest) {
 }
 
 bool ShouldCompress(const std::string& fileName) {
-    const std::string ext = AnsiUpperCase(fname::FileExt(fileName));
+    const std::string ext = AnsiUpperCase(ExtractFileExt(fileName));
     if (ext == ".VSK") {
         try {
             TFileStream f(fileName, fmOpenRead);
@@ -197,12 +198,12 @@ void TVrFileCollection::LoadFromFile(const std::string& fileName, bool folderMod
     FVersion = 0;
     FFileName = fileName;
     const bool exists = FileExists(fileName);
-    FFolder = fname::WithBackslash((exists || folderMode) ? fname::FilePath(fileName) : fileName);
+    FFolder = fname::WithBackslash((exists || folderMode) ? ExtractFilePath(fileName) : fileName);
     if (!exists) return;
 
     FStream = std::make_unique<TTpBigFileStream>(fileName, fmOpenRead | fmShareDenyWrite);
     try {
-        const std::string ext = AnsiUpperCase(fname::FileExt(fileName));
+        const std::string ext = AnsiUpperCase(ExtractFileExt(fileName));
         const int64_t size = FStream->GetSize();
         bool program = ext == ".EXE" || ext == ".SCR";
         if (!program && ext.empty() && size >= 6) {

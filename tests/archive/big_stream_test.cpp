@@ -54,6 +54,15 @@ TEST(BigFileStream, PartNames) {
     EXPECT_EQ(TTpBigFileStream::PartFileName("C:\\g.x\\game", 12), "C:\\g.x\\game.012");
 }
 
+TEST(BigFileStream, PartNamesKeepDoubleByteCharacters) {
+    // "ソ" ends in the byte of '\': that byte is no separator, so the dot before it still starts the
+    // extension.
+    const std::string so = "\x83\x5C";
+    EXPECT_EQ(TTpBigFileStream::PartFileName("a.b" + so, 2), "a.002");
+    EXPECT_EQ(TTpBigFileStream::PartFileName("d:" + so + ".dat", 3), "d:" + so + ".003");
+    EXPECT_EQ(TTpBigFileStream::PartFileName("x.y:game", 1), "x.y:game.001");
+}
+
 TEST(BigFileStream, PartBoundaryAndMissingPart) {
     TScratchDir dir;
     const int64_t P = TTpBigFileStream::PartSize;
