@@ -1,11 +1,10 @@
 #include "archive/hash_collection.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 
+#include "archive/containers.h"
 #include "platform/cp932.h"
-#include "platform/error.h"
 
 namespace vobe {
 
@@ -241,11 +240,7 @@ int32_t THashCollection::IndexOf(std::string_view name) const {
 }
 
 THashCollectionItem* THashCollection::Items(int32_t i) const {
-    if (i < 0 || i >= Count()) {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "List index out of bounds (%d)", i);
-        throw EVobeError(buf);
-    }
+    if (i < 0 || i >= Count()) RaiseListIndexError(i);
     return FItems[static_cast<size_t>(i)].get();
 }
 
