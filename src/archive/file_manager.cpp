@@ -198,17 +198,6 @@ void Deliver(TStream& dest, const TMemoryStream& src) {
 
 } // namespace
 
-void TVrFileManager::LoadFile(TStream& dest, const std::string& path) {
-    auto* mem = dynamic_cast<TMemoryStream*>(&dest);
-    if (mem) {
-        mem->LoadFromFile(path);
-        return;
-    }
-    TMemoryStream tmp;
-    tmp.LoadFromFile(path);
-    Deliver(dest, tmp);
-}
-
 void TVrFileManager::LoadToStream(TStream& stream, const std::string& name) {
     if (auto* mem = dynamic_cast<TMemoryStream*>(&stream)) mem->Clear();
     const std::string upper = AnsiUpperCase(name);
@@ -225,7 +214,7 @@ void TVrFileManager::LoadToStream(TStream& stream, const std::string& name) {
         };
         const std::string loose = FBaseFolder + name;
         if (FileExists(loose)) {
-            fill([&](TMemoryStream& m) { LoadFile(m, loose); });
+            fill([&](TMemoryStream& m) { m.LoadFromFile(loose); });
             return;
         }
         for (const auto& c : FArchives) {
@@ -242,7 +231,7 @@ void TVrFileManager::LoadToStream(TStream& stream, const std::string& name) {
         }
         for (const std::string& root : FCdRoots) {
             if (FileExists(root + name)) {
-                fill([&](TMemoryStream& m) { LoadFile(m, root + name); });
+                fill([&](TMemoryStream& m) { m.LoadFromFile(root + name); });
                 return;
             }
         }

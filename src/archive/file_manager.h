@@ -112,7 +112,6 @@ public:
 private:
     TVrCache* CacheEntry(const std::string& upperName);
     void DropCacheEntry(const std::string& upperName);
-    void LoadFile(TStream& dest, const std::string& path);
     std::string TempFolder();
 
     TVrFileManagerHost FHost;
