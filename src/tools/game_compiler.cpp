@@ -293,16 +293,12 @@ private:
 
 TExprPtr TGameCompiler::TPageBuilder::Expr(int32_t line, const std::string& utf8) const {
     auto e = std::make_unique<TVobeParser>();
-    if (Trim(utf8).empty()) return e;
+    const std::string text = Trim(utf8);
+    if (text.empty()) return e;
     try {
-        TBuildVobeParser build;
-        build.Compile(Utf8ToSjis(Trim(utf8)));
-        TMemoryStream s;
-        build.SaveToStream(s);
-        s.SetPosition(0);
-        e->LoadFromStream(s);
+        CompileExpression(Utf8ToSjis(text), *e);
     } catch (const EVobeError& err) {
-        Error(line, SjisToUtf8(err.Message()) + " in \"" + Trim(utf8) + "\"");
+        Error(line, SjisToUtf8(err.Message()) + " in \"" + text + "\"");
     }
     return e;
 }
