@@ -22,13 +22,8 @@ namespace {
 using namespace vobe;
 
 TExprPtr Compile(const char* text) {
-    TBuildVobeParser build;
-    build.Compile(text);
-    TMemoryStream m;
-    build.SaveToStream(m);
-    m.SetPosition(0);
     auto e = std::make_unique<TVobeParser>();
-    e->LoadFromStream(m);
+    CompileExpression(text, *e);
     return e;
 }
 
