@@ -1005,9 +1005,7 @@ void TGameCompiler::Build(const std::string& srcFolder, const std::string& outFo
     bool hasProject = false;
     for (const std::string& rel : ListFilesRecursive(src)) {
         if (Hidden(rel)) continue;
-        std::string relUtf8 = SjisToUtf8(rel);
-        for (char& c : relUtf8)
-            if (c == '\\') c = '/';
+        const std::string relUtf8 = SourceName(rel);
         if (AnsiSameText(rel, "project.ini")) {
             compiler.SetProject(relUtf8, ReadText(src + rel));
             hasProject = true;
