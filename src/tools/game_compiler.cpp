@@ -235,7 +235,9 @@ std::string PageNameOf(const std::string& utf8) {
 struct TGameCompiler::TPending {
     std::string File;
     int32_t Line;
-    TCommand* Command;
+    // The command's page name and target index fields.
+    std::string* PageName;
+    int32_t* TargetIndex;
     std::string Page;  // Shift-JIS page name
     std::string Label; // Shift-JIS label, empty for the first command
     bool LabelGiven;
@@ -279,7 +281,7 @@ private:
     size_t Statement(size_t pos, int32_t depth);
     // The body of an opener at line `pos` (lines indented deeper); returns the position after it.
     size_t Body(size_t pos, int32_t depth);
-    void Target(const TLine& l, TCommand* c, const std::string& target);
+    void Target(const TLine& l, std::string& pageName, int32_t& targetIndex, const std::string& target);
     // Splits "... if COND": returns the text before, sets cond (TRUE when there is none).
     std::string CondSuffix(const TLine& l, const std::string& rest, TExprPtr& cond);
     void Generic(const TLine& l, int32_t kind, const std::string& rest, int32_t depth);
@@ -366,7 +368,8 @@ std::string TGameCompiler::TPageBuilder::CondSuffix(const TLine& l, const std::s
     return Trim(rest.substr(0, at));
 }
 
-void TGameCompiler::TPageBuilder::Target(const TLine& l, TCommand* c, const std::string& target) {
+void TGameCompiler::TPageBuilder::Target(const TLine& l, std::string& pageName, int32_t& targetIndex,
+                                         const std::string& target) {
     if (target.empty()) Error(l.No, "missing target page");
     std::string page, label;
     size_t colon = target.find(':');
@@ -380,18 +383,13 @@ void TGameCompiler::TPageBuilder::Target(const TLine& l, TCommand* c, const std:
     TPending p;
     p.File = FPage.File;
     p.Line = l.No;
-    p.Command = c;
+    p.PageName = &pageName;
+    p.TargetIndex = &targetIndex;
     p.Page = page.empty() ? FPage.Name : PageNameOf(page);
     p.Label = Utf8ToSjis(label);
     p.LabelGiven = !label.empty();
+    pageName = p.Page;
     FOwner.FPending.push_back(std::move(p));
-    const std::string& name = FOwner.FPending.back().Page;
-    if (auto* j = dynamic_cast<TComJump*>(c))
-        j->FPageName = name;
-    else if (auto* k = dynamic_cast<TComCall*>(c))
-        k->FPageName = name;
-    else if (auto* r = dynamic_cast<TComPCReset*>(c))
-        r->FPageName = name;
 }
 
 size_t TGameCompiler::TPageBuilder::Statement(size_t pos, int32_t depth) {
@@ -509,7 +507,7 @@ size_t TGameCompiler::TPageBuilder::Statement(size_t pos, int32_t depth) {
         auto* j = Emit<TComJump>(l.No, depth);
         std::string target = CondSuffix(l, rest, j->FCond);
         if (target.find(' ') != std::string::npos) Error(l.No, "\"jump\" takes PAGE[:LABEL] [if CONDITION]");
-        Target(l, j, target);
+        Target(l, j->FPageName, j->FTarget, target);
         return pos + 1;
     }
     if (word == "call") {
@@ -540,7 +538,7 @@ size_t TGameCompiler::TPageBuilder::Statement(size_t pos, int32_t depth) {
         }
         if (target.find(' ') != std::string::npos)
             Error(l.No, "\"call\" takes PAGE[:LABEL] [(ARGS)] [-> VAR] [if COND]");
-        Target(l, c, target);
+        Target(l, c->FPageName, c->FTarget, target);
         return pos + 1;
     }
     if (word == "pcreset" || word == "reset") {
@@ -551,7 +549,7 @@ size_t TGameCompiler::TPageBuilder::Statement(size_t pos, int32_t depth) {
             r->FAll = 1;
         else if (parts.size() > 1)
             Error(l.No, "\"" + word + "\" takes PAGE[:LABEL]" + (word == "pcreset" ? " [all]" : ""));
-        Target(l, r, target);
+        Target(l, r->FPageName, r->FTarget, target);
         return pos + 1;
     }
     if (word == "var" || word == "varnew") {
@@ -896,21 +894,9 @@ void TGameCompiler::Link() {
             index = target->Page->IndexOfLabel(p.Label);
             if (index < 0) error(SJ("ラベルがありません: ") + p.Page + ":" + p.Label);
         }
-        if (target) {
-            // Refer to the page by the name it was compiled under (the page cache compares exactly).
-            if (auto* j = dynamic_cast<TComJump*>(p.Command))
-                j->FPageName = target->Name;
-            else if (auto* c = dynamic_cast<TComCall*>(p.Command))
-                c->FPageName = target->Name;
-            else if (auto* r = dynamic_cast<TComPCReset*>(p.Command))
-                r->FPageName = target->Name;
-        }
-        if (auto* j = dynamic_cast<TComJump*>(p.Command))
-            j->FTarget = index;
-        else if (auto* c = dynamic_cast<TComCall*>(p.Command))
-            c->FTarget = index;
-        else if (auto* r = dynamic_cast<TComPCReset*>(p.Command))
-            r->FTarget = index;
+        // Refer to the page by the name it was compiled under (the page cache compares exactly).
+        if (target) *p.PageName = target->Name;
+        *p.TargetIndex = index;
     }
     FPending.clear();
     // Every component command of a page carries a slot for every property its kind's row names: a
