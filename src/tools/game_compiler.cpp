@@ -258,8 +258,8 @@ private:
         std::string Text;
     };
     struct TLoop {
-        int32_t LoopIndex = -1; // the TComWhileLoop, once emitted
-        std::vector<TCommand*> Breaks, Continues;
+        std::vector<TComBreak*> Breaks;
+        std::vector<TComContinue*> Continues;
     };
 
     [[noreturn]] void Error(int32_t line, const std::string& utf8) const {
@@ -427,38 +427,27 @@ size_t TGameCompiler::TPageBuilder::Statement(size_t pos, int32_t depth) {
 
     if (word == "while" || word == "for") {
         std::string cond = rest;
+        std::string step; // "for" only: emitted after the body
         if (word == "for") {
             std::vector<std::string> parts = SplitTopLevel(rest, ';');
             if (parts.size() != 3) Error(l.No, "\"for\" takes INIT; CONDITION; STEP");
             Emit<TComWhileInit>(l.No, depth)->FExpr = Expr(l.No, parts[0]);
             cond = parts[1];
-            FLoops.emplace_back();
-            // The step is emitted after the body.
-            auto* head = Emit<TComWhile>(l.No, depth);
-            head->FCond = cond.empty() ? TrueExpr(l.No) : Expr(l.No, cond);
-            const int32_t headIndex = Next() - 1;
-            pos = Body(pos, depth);
-            auto* loop = Emit<TComWhileLoop>(l.No, depth);
-            loop->FExpr = Expr(l.No, parts[2]);
-            loop->FHead = headIndex;
-            head->FEnd = Next();
-            for (TCommand* b : FLoops.back().Breaks) static_cast<TComBreak*>(b)->FTarget = head->FEnd;
-            for (TCommand* c : FLoops.back().Continues) static_cast<TComContinue*>(c)->FTarget = Next() - 1;
-            FLoops.pop_back();
-            return pos;
+            step = parts[2];
+        } else if (cond.empty()) {
+            Error(l.No, "missing condition");
         }
-        if (cond.empty()) Error(l.No, "missing condition");
         FLoops.emplace_back();
         auto* head = Emit<TComWhile>(l.No, depth);
-        head->FCond = Expr(l.No, cond);
+        head->FCond = cond.empty() ? TrueExpr(l.No) : Expr(l.No, cond);
         const int32_t headIndex = Next() - 1;
         pos = Body(pos, depth);
         auto* loop = Emit<TComWhileLoop>(l.No, depth);
-        loop->FExpr = std::make_unique<TVobeParser>();
+        loop->FExpr = word == "for" ? Expr(l.No, step) : std::make_unique<TVobeParser>();
         loop->FHead = headIndex;
         head->FEnd = Next();
-        for (TCommand* b : FLoops.back().Breaks) static_cast<TComBreak*>(b)->FTarget = head->FEnd;
-        for (TCommand* c : FLoops.back().Continues) static_cast<TComContinue*>(c)->FTarget = Next() - 1;
+        for (TComBreak* b : FLoops.back().Breaks) b->FTarget = head->FEnd;
+        for (TComContinue* c : FLoops.back().Continues) c->FTarget = Next() - 1;
         FLoops.pop_back();
         return pos;
     }
