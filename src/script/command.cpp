@@ -112,7 +112,7 @@ TExprPtr CloneExpr(const TExprPtr& e) {
     return copy;
 }
 
-TCustomParam* Evaluate(const TExprPtr& e) {
+TCustomParam* Evaluate(TVobeParser* e) {
     if (!e) return nullptr;
     e->Execute();
     return e->Result();

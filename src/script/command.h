@@ -156,7 +156,10 @@ protected:
 TExprPtr CloneExpr(const TExprPtr& e);
 
 // Evaluates an expression: its value, or null when it yields none (an absent expression yields none).
-TCustomParam* Evaluate(const TExprPtr& e);
+TCustomParam* Evaluate(TVobeParser* e);
+inline TCustomParam* Evaluate(const TExprPtr& e) {
+    return Evaluate(e.get());
+}
 // The value converted, or `none` when the expression yields no value.
 bool EvalBool(const TExprPtr& e, bool none);
 int32_t EvalInt(const TExprPtr& e, int32_t none);

@@ -106,11 +106,7 @@ uint8_t CreatedType(int32_t kind) {
 
 // A value of the property's own type: the expression's value converted, or the default.
 std::unique_ptr<TCustomParam> PropertyValue(int32_t id, TVobeParser* e) {
-    TCustomParam* v = nullptr;
-    if (e) {
-        e->Execute();
-        v = e->Result();
-    }
+    TCustomParam* v = Evaluate(e);
     const TPropInfo& info = PropInfo(id);
     std::unique_ptr<TCustomParam> p;
     switch (info.Value) {

@@ -12,17 +12,6 @@ TComComponent::TComComponent(TPage* page, int32_t kind) : TCommand(page), FKind(
         if (page->MaskBit(kind, id)) FProps[static_cast<size_t>(id)] = std::make_unique<TVobeParser>();
 }
 
-namespace {
-
-// The value of an expression after evaluation, or null when it has none.
-TCustomParam* Evaluate(TVobeParser* e) {
-    if (!e) return nullptr;
-    e->Execute();
-    return e->Result();
-}
-
-} // namespace
-
 int32_t TComComponent::PropInt(int32_t id, int32_t def) const {
     TCustomParam* v = Evaluate(Prop(id));
     return v ? v->GetAsInt() : def;

@@ -400,9 +400,7 @@ void TComFlip::Finish(bool all) {
 }
 
 bool TComFlip::IsWaiting() const {
-    if (!FTime) return false;
-    FTime->Execute();
-    TCustomParam* t = FTime->Result();
+    TCustomParam* t = Evaluate(FTime);
     return t && t->GetAsInt() > 0;
 }
 
