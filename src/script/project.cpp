@@ -5,6 +5,7 @@
 #include "components/vask_man.h"
 #include "platform/cp932.h"
 #include "platform/globals.h"
+#include "platform/paths.h"
 #include "script/install_set.h"
 
 namespace vobe {
@@ -17,11 +18,6 @@ const std::string& Text(const char* utf8) {
     auto it = cache.find(utf8);
     if (it == cache.end()) it = cache.emplace(utf8, SJ(utf8)).first;
     return it->second;
-}
-
-std::string WithBackslash(std::string s) {
-    if (s.empty() || s.back() != '\\') s += '\\';
-    return s;
 }
 
 // Position of the last '\' that is not the second byte of a double-byte character, or npos.
@@ -63,9 +59,9 @@ void CheckCount(TStream& s, int32_t n, int64_t minItemSize) {
 int32_t TFolderDiskList::DiskOf(const std::string& name) const {
     std::string s = AnsiUpperCase(name);
     while (!s.empty()) {
-        const std::string key = WithBackslash(s);
+        const std::string key = IncludeTrailingBackslash(s);
         for (auto& item : FItems)
-            if (AnsiSameText(WithBackslash(item.Folder), key)) return item.Disk;
+            if (AnsiSameText(IncludeTrailingBackslash(item.Folder), key)) return item.Disk;
         size_t cut = LastBackslash(s);
         s = cut == std::string::npos ? std::string() : s.substr(0, cut);
     }
@@ -269,7 +265,8 @@ void TProject::ReadOriginalFolders() {
 }
 
 bool TProject::DiscoverGameData() {
-    const std::string exeFolder = FServices.ExeFolder ? WithBackslash(FServices.ExeFolder()) : std::string();
+    const std::string exeFolder =
+        FServices.ExeFolder ? IncludeTrailingBackslash(FServices.ExeFolder()) : std::string();
     auto realExists = [&](const std::string& path) {
         return FServices.RealFileExists && FServices.RealFileExists(path);
     };
@@ -310,7 +307,7 @@ bool TProject::DiscoverGameData() {
 bool TProject::SearchDisks(const std::string& title) {
     if (!FServices.CDRoots || !FServices.RealFileExists || !FServices.LoadRealFile) return false;
     for (const std::string& r : FServices.CDRoots()) {
-        const std::string root = WithBackslash(r);
+        const std::string root = IncludeTrailingBackslash(r);
         if (!FServices.RealFileExists(root + "game.dat") || !FServices.RealFileExists(root + "install.dat"))
             continue;
         TVobeInstallSet disk;

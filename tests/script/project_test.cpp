@@ -279,6 +279,17 @@ TEST(Project, DiskOfAndFileAvailable) {
     Terminating = false;
 }
 
+// "表" ends in the byte 0x5C: its trail byte is no folder separator.
+TEST(FolderDiskList, FolderEndingInATrailByte) {
+    TFolderDiskList list;
+    list.Add(SJ("data\\表\\"), 2);
+    list.Add(SJ("voice\\表"), 3);
+    EXPECT_EQ(list.DiskOf(SJ("data\\表\\a.png")), 2);
+    EXPECT_EQ(list.DiskOf(SJ("data\\表")), 2);
+    EXPECT_EQ(list.DiskOf(SJ("voice\\表\\a.wav")), 3);
+    EXPECT_EQ(list.DiskOf(SJ("data\\a.png")), 0);
+}
+
 TEST(Project, OriginalProjectGivesTheFolderList) {
     TFakePlayer fp;
     fp.files["vobe.vpb"] = ProjectBytes(110).b;
