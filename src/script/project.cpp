@@ -33,21 +33,6 @@ size_t LastBackslash(const std::string& s) {
     return last;
 }
 
-// The extension after the last '.' of the file name part, without the dot.
-std::string ExtensionOf(const std::string& name) {
-    size_t slash = LastBackslash(name);
-    size_t from = slash == std::string::npos ? 0 : slash + 1;
-    size_t dot = std::string::npos;
-    for (size_t i = from; i < name.size(); ++i) {
-        if (IsDBCSLeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size()) {
-            ++i;
-            continue;
-        }
-        if (name[i] == '.') dot = i;
-    }
-    return dot == std::string::npos ? std::string() : name.substr(dot + 1);
-}
-
 void CheckCount(TStream& s, int32_t n, int64_t minItemSize) {
     if (n < 0 || n > s.Remaining() / minItemSize) throw EStreamError("count");
 }
@@ -350,7 +335,9 @@ bool TProject::FileAvailable(const std::string& name) {
     if (FServices.FileExists && FServices.FileExists(name)) return true;
     int32_t disk = DiskOf(name);
     if (disk <= 0) return false;
-    const std::string probe = "." + AnsiLowerCase(ExtensionOf(name)) + ".";
+    // ".ext." looked for in ".wav.ogg." (".." for a name without an extension).
+    const std::string ext = ExtractFileExt(name);
+    const std::string probe = AnsiLowerCase(ext.empty() ? "." : ext) + ".";
     if ((AnsiLowerCase(MediaExtensions) + ".").find(probe) != std::string::npos) return false;
     return FServices.RequestDisk && FServices.RequestDisk(disk);
 }
