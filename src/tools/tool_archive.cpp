@@ -96,6 +96,7 @@ int ArchiveCommand(const Args& args) {
         Open(c, args[1]);
         const std::string dir = PlayerPath(args[2]);
         CreateDir(dir);
+        const std::string base = dir.empty() ? dir : IncludeTrailingBackslash(dir);
         int status = 0;
         TMemoryStream m;
         for (int32_t i = 0; i < c.EntryCount(); ++i) {
@@ -104,8 +105,7 @@ int ArchiveCommand(const Args& args) {
                 status = Fail(e->GetName() + SJ(":展開先の外を指す名前です"));
                 continue;
             }
-            std::string target = dir;
-            if (!target.empty() && target.back() != '\\') target += '\\';
+            std::string target = base;
             // Create the folders along the name, then the file.
             std::vector<std::string> parts = SplitEntryName(e->GetName());
             for (size_t k = 0; k + 1 < parts.size(); ++k) {
@@ -122,7 +122,7 @@ int ArchiveCommand(const Args& args) {
     if (cmd == "pack" && args.size() == 3) {
         std::string dir = PlayerPath(args[1]);
         if (!DirectoryExists(dir)) return Fail(dir + SJ(":フォルダがありません"));
-        if (dir.back() != '\\') dir += '\\';
+        dir = IncludeTrailingBackslash(dir);
         TVrFileCollection c;
         // A folder-only collection: the entries are its loose files.
         c.LoadFromFile(dir, true);
