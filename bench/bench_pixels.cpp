@@ -122,6 +122,16 @@ void BM_TileDraw(benchmark::State& st) {
     Done(st);
 }
 
+void BM_TileZoom(benchmark::State& st) {
+    TScene s(static_cast<int32_t>(st.range(0)));
+    for (auto _ : st) {
+        // The whole picture repeated at 1.5 times its size, half transparent.
+        s.dst->TileZoom(All, 384, 128, false, false, false, 13, 17, s.src.get(), 384);
+        benchmark::ClobberMemory();
+    }
+    Done(st);
+}
+
 // ---- the same work in plain memcpy and in pixman ----------------------------------------------------
 
 void BM_memcpy(benchmark::State& st) {
@@ -267,6 +277,7 @@ PIXEL_BENCH(BM_pixman_AddBlend_ADD);
 PIXEL_BENCH(BM_MaskAlphaBlend);
 PIXEL_BENCH(BM_pixman_MaskAlphaBlend_OVER);
 PIXEL_BENCH(BM_TileDraw);
+PIXEL_BENCH(BM_TileZoom);
 PIXEL_BENCH(BM_Stretch);
 PIXEL_BENCH(BM_pixman_Stretch_SRC);
 PIXEL_BENCH(BM_RotateZoom);
