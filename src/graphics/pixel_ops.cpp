@@ -827,11 +827,18 @@ void TileZoom(const TPixelView& d, const TRect& clip, TRect dest, int32_t zoomX,
     }
     TGather g;
     g.Begin(BytesOf(d.BitCount), area.Width());
+    const int32_t nx = area.Width();
     for (int32_t Y = area.Top; Y < area.Bottom; ++Y) {
         int32_t sy =
             static_cast<int32_t>(((startY + (Y - static_cast<int64_t>(dest.Top)) * stepY) % h16) >> 16);
         if (flipV) sy = s.Height - 1 - sy;
-        for (int32_t sx : xs) g.Put(s, mask, sx, sy);
+        // Every sample lies inside the source: the row is gathered whole.
+        switch (g.bpp) {
+        case 4: g.Row<4>(s, mask, xs.data(), nx, sy); break;
+        case 2: g.Row<2>(s, mask, xs.data(), nx, sy); break;
+        case 1: g.Row<1>(s, mask, xs.data(), nx, sy); break;
+        default: g.Row<3>(s, mask, xs.data(), nx, sy); break;
+        }
         g.Flush(d, area.Left, Y, op, a, k);
     }
 }
