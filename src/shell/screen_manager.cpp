@@ -78,7 +78,6 @@ bool TScreenManager::ApplyFullScreen(const TDisplayMode& mode) {
 
 void TScreenManager::SetMode(int32_t index) {
     if (index == currentMode_) return;
-    if ((index >= 0) != (currentMode_ >= 0) && window_) surface_.reset();
     currentMode_ = index;
     surface_.reset();
     if (index >= 0 && index < static_cast<int32_t>(modes_.size())) {
