@@ -236,9 +236,8 @@ void TFormView::Run() {
         window_->Show();
         window_->Raise();
         window_->Focus();
-        PaintToolBar();
+        PaintToolBar(); // shows the window's content too
         if (screenMan_) screenMan_->Expose();
-        window_->Render();
     }
     // Nobody activates a window that is not shown.
     if (headless_) ApplicationEventsActivate();
@@ -493,10 +492,9 @@ void TFormView::DispatchEvent(const TPlatformEvent& ev) {
     case TPlatformEvent::evKeyUp: RouteKeyUp(ev.VK, ev.Alt); break;
     case TPlatformEvent::evExpose:
         if (window_) {
-            PaintToolBar();
+            PaintToolBar(); // shows the window's content too
             if (screenMan_) screenMan_->Expose();
             if (scene_ && screenMan_) screenMan_->Present(scene_.get());
-            window_->Render();
         }
         break;
     case TPlatformEvent::evFrameRequest: StepFrame(); break;
