@@ -1,6 +1,7 @@
 #include "components/vobe_box.h"
 
 #include "archive/stream.h"
+#include "archive/utils.h"
 #include "framework/vobe_motion.h"
 #include "graphics/dibx.h"
 #include "platform/cp932.h"
@@ -23,31 +24,23 @@ bool IsPictureFile(const std::string& fileName) {
     return HasExtension(fileName, ".vsk");
 }
 
-namespace {
-
-// The colour an additive fill adds: each channel scaled by the level (alpha - 256) / 256.
-int32_t ScaledColor(int32_t colour, int32_t level) {
-    const uint32_t c = static_cast<uint32_t>(colour);
-    const uint32_t l = static_cast<uint32_t>(level);
-    const uint32_t r = ((c & 0xFF) * l) >> 8, g = (((c >> 8) & 0xFF) * l) >> 8,
-                   b = (((c >> 16) & 0xFF) * l) >> 8;
-    return static_cast<int32_t>(r | (g << 8) | (b << 16));
-}
-
-} // namespace
-
 void TVobeBox::Draw() {
     TCustomDIBX* s = GetSurface();
     if (s && GetVisible() && Alpha > 0 && Alpha < 512) {
         const TRect r = GetScreenRect();
         const int32_t a = Alpha;
+        // The pixel an additive fill adds: the colour scaled by the level (alpha - 256) / 256.
+        auto added = [&](int32_t colour) {
+            return static_cast<uint32_t>(
+                s->ColorToPixel(static_cast<int32_t>(ScaleColor(static_cast<uint32_t>(colour), a - 256))));
+        };
         auto fill = [&](const TRect& area, int32_t colour) {
             if (a == 255)
                 s->FillRect(area, static_cast<uint32_t>(s->ColorToPixel(colour)));
             else if (a < 255)
                 s->FillRectAlpha(area, static_cast<uint32_t>(s->ColorToPixel(colour)), a);
             else
-                s->FillRectAdd(area, static_cast<uint32_t>(s->ColorToPixel(ScaledColor(colour, a - 256))));
+                s->FillRectAdd(area, added(colour));
         };
         if (BorderWidth > 0 && BorderColor >= 0) {
             if (a == 255)
@@ -55,8 +48,7 @@ void TVobeBox::Draw() {
             else if (a < 255)
                 s->FrameRectAlpha(r, BorderWidth, a, static_cast<uint32_t>(s->ColorToPixel(BorderColor)));
             else
-                s->FrameRectAdd(r, BorderWidth,
-                                static_cast<uint32_t>(s->ColorToPixel(ScaledColor(BorderColor, a - 256))));
+                s->FrameRectAdd(r, BorderWidth, added(BorderColor));
         }
         if (BorderWidth > 0 && Color >= 0) {
             const int64_t bw = BorderWidth;
