@@ -182,17 +182,6 @@ const TPropInfo kProps[PROP_COUNT] = {
     {PR_CARETHEIGHT, "PR_CARETHEIGHT", "キャレットの高さ", pkInt, pkInt, paReadOnly, pdValue, 0},
 };
 
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    return true;
-}
-
 } // namespace
 
 const TPropInfo* FindPropInfo(int32_t id) {
@@ -205,18 +194,16 @@ const TPropInfo& PropInfo(int32_t id) {
 }
 
 int32_t FindPropByName(std::string_view name) {
-    if (name.size() > 3 && SameAscii(name.substr(0, 3), "PR_")) name.remove_prefix(3);
+    if (name.size() > 3 && AnsiSameText(name.substr(0, 3), "PR_")) name.remove_prefix(3);
     for (const TPropInfo& p : kProps)
-        if (SameAscii(std::string_view(p.Name).substr(3), name)) return p.Id;
+        if (AnsiSameText(std::string_view(p.Name).substr(3), name)) return p.Id;
     return -1;
 }
 
 std::string PropScriptName(int32_t id) {
     const TPropInfo* p = FindPropInfo(id);
     if (!p) return std::string();
-    std::string s(p->Name + 3);
-    for (char& ch : s) ch = AsciiLower(ch);
-    return s;
+    return AnsiLowerCase(p->Name + 3);
 }
 
 const std::string& PropCaption(int32_t id) {
