@@ -60,10 +60,7 @@ void TTimerList::SaveToStream(TStream& s) const {
     for (const auto& d : FItems) {
         WriteStr(s, d->Handler);
         std::string sender;
-        if (d->Sender && FOwner &&
-            (FOwner->IndexOfObject(d->Sender) >= 0 || d->Sender == FOwner->Base0 ||
-             d->Sender == FOwner->Base1))
-            sender = d->Sender->Name;
+        if (FOwner && FOwner->HasObject(d->Sender)) sender = d->Sender->Name;
         WriteStr(s, sender);
         WriteByte(s, d->Kind);
         WriteInt32(s, d->State);

@@ -127,9 +127,7 @@ void TVobeBase::ProcessMouse() {
     if (!scene) return;
     // Objects are freed only by the scene's update, never while input is processed; a handler call can
     // still mark one deleted, which the scene's list then says.
-    auto alive = [scene](TVobeObject* o) {
-        return o && (scene->IndexOfObject(o) >= 0 || o == scene->Base0 || o == scene->Base1);
-    };
+    auto alive = [scene](TVobeObject* o) { return scene->HasObject(o); };
 
     if (RightClick && scene->RightClickList.Count() > 0) {
         // A menu that closes may leave the list while it is walked.

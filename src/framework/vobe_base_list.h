@@ -160,6 +160,10 @@ public:
     // The first of prefix0, prefix1, ... that no object carries.
     std::string UniqueName(const std::string& prefix);
     int32_t IndexOfObject(const TVobeObject* o) const;
+    // The object is one of the two bases or in the object list (a kept pointer still names a live object).
+    bool HasObject(const TVobeObject* o) const {
+        return o && (o == Base0 || o == Base1 || IndexOfObject(o) >= 0);
+    }
     // Appends the names of the objects of that type (any with 0) whose parent is `parent` (any when it
     // is this scene); returns how many.
     int32_t ListNames(std::vector<std::string>& list, uint8_t typeCode, const TVobeObject* parent);

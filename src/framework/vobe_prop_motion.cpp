@@ -19,8 +19,7 @@ TVobePropMotion::~TVobePropMotion() = default;
 bool TVobePropMotion::Update() {
     if (Paused) return false;
     if (Target) {
-        if (!Owner || (Owner->IndexOfObject(Target) < 0 && Target != Owner->Base0 && Target != Owner->Base1))
-            return true;
+        if (!Owner || !Owner->HasObject(Target)) return true;
     } else {
         if (!Owner) return true;
         Target = Owner->FindComponent(TargetName);
@@ -64,9 +63,7 @@ void TVobePropMotion::SaveToStream(TStream& s) {
     // A target not resolved yet keeps its name; a target that has gone is saved as none.
     std::string name = TargetName;
     if (Target) {
-        const bool present =
-            Owner && (Owner->IndexOfObject(Target) >= 0 || Target == Owner->Base0 || Target == Owner->Base1);
-        name = present ? Target->Name : std::string();
+        name = Owner && Owner->HasObject(Target) ? Target->Name : std::string();
     }
     WriteStr(s, name);
     WriteInt32(s, PropId);
