@@ -17,13 +17,11 @@ bool Drawn(int32_t alpha) {
 }
 
 // The scaled extent of a PosZoomed image on its parent's picture: the distance between the scaled
-// positions of its two edges (scale as the placement computes it).
+// positions of its two edges.
 bool ScaledExtent(int32_t parentPicture, int32_t parentSize, int32_t pos, int32_t off, int32_t own, bool flip,
                   int32_t& extent) {
     if (parentSize <= 0) return false;
-    const long double ratio = static_cast<long double>(parentPicture) / parentSize * 65536.0L;
-    int64_t scale = ratio >= 9.0e18L ? INT64_MAX : static_cast<int64_t>(std::trunc(ratio));
-    scale = std::max<int64_t>(1, scale);
+    const int64_t scale = ParentPictureScale(parentPicture, parentSize);
     const int64_t p =
         flip ? (int64_t{parentPicture} + off - pos - own) * 65536 : (int64_t{pos} - off) * 65536;
     const int64_t q = p + int64_t{own} * 65536;

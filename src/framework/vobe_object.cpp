@@ -75,6 +75,12 @@ TRect ScreenBounds(int64_t left, int64_t top, int64_t width, int64_t height) {
     return TRect{clamp(left), clamp(top), clamp(left + width), clamp(top + height)};
 }
 
+int64_t ParentPictureScale(int32_t picture, int32_t parentSize) {
+    const long double ratio = static_cast<long double>(picture) / parentSize * 65536.0L;
+    const int64_t scale = ratio >= 9.0e18L ? INT64_MAX : static_cast<int64_t>(std::trunc(ratio));
+    return std::max<int64_t>(1, scale);
+}
+
 [[noreturn]] void RaiseObjectStreamError(const std::string& what) {
     throw EVobeError(SJ("セーブデータのコンポーネントが壊れています: ") + what);
 }
@@ -580,9 +586,7 @@ bool TVobeControl::PlaceOnParentPicture(bool vertical, int32_t& result) {
     const int32_t pos = vertical ? Top : Left;
     const int32_t off = vertical ? OffsetY : OffsetX;
     const bool flip = vertical ? GetFlipV() : GetFlipH();
-    const long double ratio = static_cast<long double>(pic) / parentSize * 65536.0L;
-    int64_t scale = ratio >= 9.0e18L ? INT64_MAX : static_cast<int64_t>(std::trunc(ratio));
-    scale = std::max<int64_t>(1, scale);
+    const int64_t scale = ParentPictureScale(pic, parentSize);
     const int64_t n = flip ? (int64_t{pic} + off - pos - own) * 65536 : (int64_t{pos} - off) * 65536;
     int64_t e = n / scale;
     if (n % scale > 0x7FFF) ++e;

@@ -622,6 +622,10 @@ bool ChildLess(const TVobeObject* a, const TVobeObject* b);
 // sizes that come from saved data.
 TRect ScreenBounds(int64_t left, int64_t top, int64_t width, int64_t height);
 
+// The 16.16 ratio of a parent's picture size to its shown size (parentSize > 0), at least 1: the scale
+// by which PosZoomed children are placed and sized on the parent's picture.
+int64_t ParentPictureScale(int32_t picture, int32_t parentSize);
+
 // Reads an int32 count of records that take at least `minBytes` each; raises an error naming `what`
 // when the count is negative or larger than the rest of the stream can hold.
 int32_t ReadRecordCount(TStream& s, int32_t minBytes, const char* what);

@@ -108,6 +108,29 @@ TEST_F(ImageDraw, ZoomFlipAndExplicitSize) {
     EXPECT_EQ(At(12, 0), 0x202020u);
 }
 
+TEST_F(ImageDraw, PosZoomedChildrenSitOnTheParentsPicture) {
+    // The parent shows its 4-pixel picture 5 wide: 16.16 scale trunc(4 / 5 x 65536) = 52428.
+    TVobeImages* parent = Images("halves.vsk", 10, 0);
+    parent->SetZoomX(320);
+    parent->Update();
+    ASSERT_EQ(parent->Width, 5);
+    auto* child = New<TVobeImages>(parent);
+    child->SetSource("halves.vsk");
+    child->SetLeft(1);
+    child->SetZoomX(320);
+    child->SetPosZoomed(true);
+    child->Update();
+    // Edges at 1 x 65536 / 52428 (rounded to the nearest) and 5 x 65536 / 52428 (rounded up): 1 and 7.
+    EXPECT_EQ(child->GetScreenLeft(), 11);
+    EXPECT_EQ(child->Width, 6);
+    child->SetLeft(3);
+    child->NeedsRebuild = true;
+    child->Update();
+    // 3 x 65536 / 52428 leaves more than half a step: the left edge rounds up to 4.
+    EXPECT_EQ(child->GetScreenLeft(), 14);
+    EXPECT_EQ(child->Width, 5);
+}
+
 TEST_F(ImageDraw, MasksBlendAndHitTest) {
     test::TFrameSpec f = Solid(4, 4, 0xFFFFFF);
     f.Mask = [](int32_t x, int32_t) { return x == 0 ? 0 : x == 1 ? 127 : 255; };
