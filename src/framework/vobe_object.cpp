@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "archive/stream.h"
 #include "framework/vobe_base_list.h"
@@ -19,12 +18,6 @@ namespace {
 // Deepest nesting of controls a save may hold; deeper trees are damaged data, not games.
 constexpr int32_t MaxTreeDepth = 200;
 int32_t LoadDepth = 0;
-
-std::string IntText(int64_t v) {
-    char buf[24];
-    std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(v));
-    return buf;
-}
 
 // StrToInt of a name suffix: an optional sign and decimal digits within the 32-bit range.
 bool ParseSuffix(const std::string& s, int64_t& v) {
@@ -63,7 +56,7 @@ std::string RenamedName(TVobeBaseList* scene, const std::string& old) {
         start = n;
     }
     for (int64_t k = start;; ++k) {
-        std::string candidate = base + "_" + IntText(k);
+        std::string candidate = base + "_" + std::to_string(k);
         if (!scene->FindNamed(candidate)) return candidate;
     }
 }
@@ -88,7 +81,7 @@ int64_t ParentPictureScale(int32_t picture, int32_t parentSize) {
 int32_t ReadRecordCount(TStream& s, int32_t minBytes, const char* what) {
     int32_t n = ReadInt32(s);
     if (n < 0 || (minBytes > 0 && n > s.Remaining() / minBytes))
-        RaiseObjectStreamError(std::string(what) + " " + IntText(n));
+        RaiseObjectStreamError(std::string(what) + " " + std::to_string(n));
     return n;
 }
 
@@ -733,7 +726,7 @@ std::vector<std::string> TVobeControl::MouseArgs() {
     TVobeBase* base = GetBase();
     int64_t x = base ? int64_t{base->MouseX} - GetScreenLeft() : 0;
     int64_t y = base ? int64_t{base->MouseY} - GetScreenTop() : 0;
-    return {IntText(x), IntText(y)};
+    return {std::to_string(x), std::to_string(y)};
 }
 
 void TVobeControl::MouseLeftDown() {
@@ -938,7 +931,8 @@ void TVobeControl::SaveChildren(TStream& s) {
 void TVobeControl::LoadChildren(TStream& s, int32_t version) {
     // A child record takes at least its type byte, an empty name and the priority.
     const int32_t n = ReadRecordCount(s, 9, "child count");
-    if (LoadDepth >= MaxTreeDepth) RaiseObjectStreamError("nesting deeper than " + IntText(MaxTreeDepth));
+    if (LoadDepth >= MaxTreeDepth)
+        RaiseObjectStreamError("nesting deeper than " + std::to_string(MaxTreeDepth));
     ++LoadDepth;
     struct DepthGuard {
         ~DepthGuard() { --LoadDepth; }
@@ -946,7 +940,7 @@ void TVobeControl::LoadChildren(TStream& s, int32_t version) {
     for (int32_t i = 0; i < n; ++i) {
         const uint8_t code = ReadByte(s);
         TVobeObject* o = CreateVobeObject(code, Owner);
-        if (!o) RaiseObjectStreamError("unknown type code " + IntText(code));
+        if (!o) RaiseObjectStreamError("unknown type code " + std::to_string(code));
         auto* c = dynamic_cast<TVobeControl*>(o);
         if (c) {
             c->Parent = this;
