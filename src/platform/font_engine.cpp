@@ -211,7 +211,7 @@ std::shared_ptr<TFontFace> TFontEngine::OpenFont(const std::string& sjisName, in
             m.AveCharWidth = static_cast<int32_t>(std::lround(os2->xAvgCharWidth * em / upem));
     }
     // Synthetic bold widens the strokes by about a pixel at text sizes, as the system's emboldening.
-    if (style & fsBold)
+    if (style & FontStyleBold)
         data->boldStrength = std::max<FT_Pos>(64, static_cast<FT_Pos>(std::lround(em * 64 / 24)));
     result->data_ = std::move(data);
     result->file_ = file;
@@ -231,11 +231,11 @@ bool LoadOutline(TFontFaceData& d, uint32_t code, uint32_t style, bool antialias
     if (FT_Load_Glyph(d.face, index, flags) != 0) return false;
     FT_GlyphSlot slot = d.face->glyph;
     if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return true;
-    if (style & fsBold) {
+    if (style & FontStyleBold) {
         FT_Outline_EmboldenXY(&slot->outline, d.boldStrength, 0);
         slot->advance.x += d.boldStrength;
     }
-    if (style & fsItalic) {
+    if (style & FontStyleItalic) {
         FT_Matrix shear{0x10000, 0x0366A, 0, 0x10000}; // about 12 degrees
         FT_Outline_Transform(&slot->outline, &shear);
     }

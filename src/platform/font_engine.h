@@ -11,8 +11,9 @@
 
 namespace vobe {
 
-// Style bits, as the system's font style byte.
-constexpr uint32_t fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8;
+// Style bits, as the system's font style byte (the bits of TFontStyles). Named apart from the
+// TFontStyle enumerators, which count bit positions, so both headers can meet in one file.
+constexpr uint32_t FontStyleBold = 1, FontStyleItalic = 2, FontStyleUnderline = 4, FontStyleStrikeOut = 8;
 
 // Font metrics in pixels, in the system's terms.
 struct TFontMetrics {

@@ -45,7 +45,7 @@ TEST(FontEngine, RendersCoverageAndMetrics) {
     EXPECT_GT(space.AdvanceX, 0);
     EXPECT_LT(face->Advance('A'), face->Advance(code));
     // Bold is wider than regular; a character without a Unicode form does not render.
-    auto bold = TFontEngine::Instance().OpenFont(SJ("ＭＳ ゴシック"), 24, fsBold);
+    auto bold = TFontEngine::Instance().OpenFont(SJ("ＭＳ ゴシック"), 24, FontStyleBold);
     TGlyphImage b;
     ASSERT_TRUE(bold->RenderGlyph(code, true, b));
     EXPECT_GT(b.Width, g.Width);
