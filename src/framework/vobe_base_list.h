@@ -164,6 +164,12 @@ public:
     bool HasObject(const TVobeObject* o) const {
         return o && (o == Base0 || o == Base1 || IndexOfObject(o) >= 0);
     }
+    // HasObject for a kept link: the very object it was made from (not a later one at the same
+    // address), or null.
+    template <class T> T* Get(const TObjectLink<T>& link) const {
+        T* o = link.Raw();
+        return o && HasObject(o) && o->Serial == link.Serial() ? o : nullptr;
+    }
     // Appends the names of the objects of that type (any with 0) whose parent is `parent` (any when it
     // is this scene); returns how many.
     int32_t ListNames(std::vector<std::string>& list, uint8_t typeCode, const TVobeObject* parent);

@@ -101,7 +101,11 @@ bool ChildLess(const TVobeObject* a, const TVobeObject* b) {
 
 // ---- TVobeObject ---------------------------------------------------------------------------------
 
-TVobeObject::TVobeObject(TVobeBaseList* owner) : Owner(owner) {}
+namespace {
+uint64_t NextSerial = 0; // objects are made on the game thread only
+} // namespace
+
+TVobeObject::TVobeObject(TVobeBaseList* owner) : Owner(owner), Serial(++NextSerial) {}
 
 TVobeObject::~TVobeObject() {
     if (Owner && Owner != this) Owner->ObjectFreed(this);

@@ -257,6 +257,8 @@ public:
     TVobeObject& operator=(const TVobeObject&) = delete;
 
     TVobeBaseList* Owner; // the scene that owns the object, or null
+    // Unique over the process's life: tells this object from a later one made at the same address.
+    const uint64_t Serial;
     std::string Name;
     std::string Tag;
     int32_t Priority = 0;
@@ -405,6 +407,21 @@ public:
     // The object is a base of a scene.
     bool IsBase() const;
     bool IsControl() const;
+};
+
+// A pointer kept across frames to an object that the script may delete meanwhile. It is never
+// dereferenced by itself: TVobeBaseList::Get answers the object only while that very object lives.
+template <class T> class TObjectLink {
+public:
+    TObjectLink() = default;
+    TObjectLink(T* o) : FObject(o), FSerial(o ? o->Serial : 0) {}
+    T* Raw() const { return FObject; }
+    uint64_t Serial() const { return FSerial; }
+    bool Empty() const { return FObject == nullptr; }
+
+private:
+    T* FObject = nullptr;
+    uint64_t FSerial = 0;
 };
 
 // ---- TVobeComponent ------------------------------------------------------------------------------

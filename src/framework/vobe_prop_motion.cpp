@@ -18,16 +18,16 @@ TVobePropMotion::~TVobePropMotion() = default;
 
 bool TVobePropMotion::Update() {
     if (Paused) return false;
-    if (Target) {
-        if (!Owner || !Owner->HasObject(Target)) return true;
+    if (!Owner) return true;
+    TVobeObject* target;
+    if (!Target.Empty()) {
+        target = Owner->Get(Target);
+        if (!target) return true;
     } else {
-        if (!Owner) return true;
-        Target = Owner->FindComponent(TargetName);
-        if (!Target || PropId >= PROP_COUNT) {
-            Target = nullptr;
-            return true;
-        }
-        GetProp(Target, PropId, *Param);
+        target = Owner->FindComponent(TargetName);
+        if (!target || PropId >= PROP_COUNT) return true;
+        Target = target;
+        GetProp(target, PropId, *Param);
         StartValue = Param->GetAsFloat();
     }
     const int64_t e = Elapsed, l = Duration;
@@ -53,7 +53,7 @@ bool TVobePropMotion::Update() {
         done = true;
     }
     Param->SetAsFloat(v);
-    SetProp(Target, PropId, *Param);
+    SetProp(target, PropId, *Param);
     Elapsed = static_cast<int32_t>(std::min<int64_t>(int64_t{Elapsed} + FrameDelta, INT32_MAX));
     return done;
 }
@@ -62,8 +62,9 @@ void TVobePropMotion::SaveToStream(TStream& s) {
     TVobeObject::SaveToStream(s);
     // A target not resolved yet keeps its name; a target that has gone is saved as none.
     std::string name = TargetName;
-    if (Target) {
-        name = Owner && Owner->HasObject(Target) ? Target->Name : std::string();
+    if (!Target.Empty()) {
+        TVobeObject* target = Owner ? Owner->Get(Target) : nullptr;
+        name = target ? target->Name : std::string();
     }
     WriteStr(s, name);
     WriteInt32(s, PropId);
@@ -78,7 +79,7 @@ void TVobePropMotion::SaveToStream(TStream& s) {
 void TVobePropMotion::LoadFromStream(TStream& s, int32_t version) {
     TVobeObject::LoadFromStream(s, version);
     TargetName = ReadStr(s);
-    Target = nullptr;
+    Target = {};
     const int32_t id = ReadInt32(s);
     PropId = id >= 0 && id < PROP_COUNT ? static_cast<uint8_t>(id) : 255;
     EndValue = ReadExtended(s);

@@ -18,7 +18,7 @@ public:
     long double EndValue = 0;
     int32_t Duration = 0; // ms
     std::string TargetName;
-    TVobeObject* Target = nullptr; // resolved from TargetName at the first step
+    TObjectLink<TVobeObject> Target; // resolved from TargetName at the first step
     uint8_t PropId = 255;          // 255 = none
     uint8_t Mode = 0;              // 0 linear, 1 ease in, 2 ease out
     int32_t Elapsed = 0;

@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "framework/vobe_object.h"
 #include "script/command.h"
 
 namespace vobe {
@@ -251,7 +252,7 @@ public:
     TExprPtr FBlockEvents; // version 107 and later
 
 private:
-    TVobeControl* FTarget = nullptr; // the message window the text went to
+    TObjectLink<TVobeControl> FTarget; // the message window the text went to
     bool FWaiting = false;
     bool FBlock = false;
 };
@@ -273,7 +274,8 @@ public:
     TExprPtr FBlockEvents; // version 107 and later
 
 private:
-    TVobeObject* FTarget = nullptr; // the medium that fades out
+    TVobeObject* FadingTarget() const;
+    TObjectLink<TVobeObject> FTarget; // the medium that fades out
     bool FWaiting = false;
     bool FBlock = false;
 };

@@ -118,46 +118,49 @@ void TComMenuClose::Execute(TCallMan&, TPage*&, int32_t& pc) {
 void TComMovieStop::Prepare(TCallMan&) {
     FBlock = EvalBool(FBlockEvents, false);
     FWaiting = false;
-    FTarget = nullptr;
+    FTarget = {};
     const std::string name = EvalStr(FObject);
     if (name.empty() || !Bases) return;
-    FTarget = Bases->FindComponent(name);
-    if (!FTarget) return;
+    TVobeObject* target = Bases->FindComponent(name);
+    if (!target) return;
     const int32_t t = EvalInt(FTime, 0);
     if (t > 0) {
-        const std::string source = FTarget->GetSource();
+        const std::string source = target->GetSource();
         const bool cd = source.compare(0, 3, "CD_") == 0;
-        const int32_t state = FTarget->GetPlayState();
-        if (!cd && !(FileManager && FileManager->Exists(source))) {
-            FTarget = nullptr;
-        } else if (state != 0 && state != 1) {
-            FTarget = nullptr; // stopped, or fading out already
-        } else {
-            FTarget->SetDelay(t);
-            FTarget->SetPlayState(3);
+        const int32_t state = target->GetPlayState();
+        // Not kept when the file is missing, or when it is stopped or fading out already.
+        if ((cd || (FileManager && FileManager->Exists(source))) && (state == 0 || state == 1)) {
+            target->SetDelay(t);
+            target->SetPlayState(3);
+            FTarget = target;
         }
     } else {
-        FTarget->SetPlayState(2);
-        Bases->MarkDeleted(FTarget);
-        FTarget = nullptr;
+        target->SetPlayState(2);
+        Bases->MarkDeleted(target);
     }
     if (TCustomParam* w = Evaluate(FWait)) FWaiting = w->GetAsBool();
 }
 
+// The medium this command fades out, while it is still in the scene and not deleted.
+TVobeObject* TComMovieStop::FadingTarget() const {
+    TVobeObject* o = Bases ? Bases->Get(FTarget) : nullptr;
+    return o && !Bases->IsDeleted(o) ? o : nullptr;
+}
+
 void TComMovieStop::Execute(TCallMan& man, TPage*&, int32_t& pc) {
-    if (FTarget && FWaiting && Bases && Bases->IndexOfObject(FTarget) >= 0 && !Bases->IsDeleted(FTarget)) {
+    if (FWaiting && FadingTarget()) {
         man.SetRunning(false);
         return;
     }
-    FTarget = nullptr;
+    FTarget = {};
     ++pc;
 }
 
 void TComMovieStop::SaveState(std::unique_ptr<TTpMemoryStream>& state) {
     state = std::make_unique<TTpMemoryStream>();
     WriteStateVersion(*state);
-    const bool there = FTarget && Bases && Bases->IndexOfObject(FTarget) >= 0 && !Bases->IsDeleted(FTarget);
-    WriteStr(*state, there ? FTarget->GetName() : std::string());
+    TVobeObject* target = FadingTarget();
+    WriteStr(*state, target ? target->GetName() : std::string());
     WriteBool(*state, FWaiting);
     WriteBool(*state, FBlock);
 }
@@ -174,7 +177,7 @@ void TComMovieStop::LoadState(TStream& s) {
 
 void TComTextIns::Prepare(TCallMan&) {
     FBlock = EvalBool(FBlockEvents, false);
-    FTarget = nullptr;
+    FTarget = {};
     FWaiting = false;
     if (FText.empty() || !Bases) return;
     const std::string window = EvalStr(FWindow);
@@ -189,18 +192,21 @@ void TComTextIns::Prepare(TCallMan&) {
 }
 
 void TComTextIns::Execute(TCallMan& man, TPage*&, int32_t& pc) {
-    if (FTarget && FWaiting && FTarget->GetCount() != 0) {
+    // A window deleted meanwhile holds no text any more.
+    TVobeControl* window = Bases ? Bases->Get(FTarget) : nullptr;
+    if (window && FWaiting && window->GetCount() != 0) {
         man.SetRunning(false);
         return;
     }
-    FTarget = nullptr;
+    FTarget = {};
     ++pc;
 }
 
 void TComTextIns::SaveState(std::unique_ptr<TTpMemoryStream>& state) {
     state = std::make_unique<TTpMemoryStream>();
     WriteStateVersion(*state);
-    WriteStr(*state, FTarget ? FTarget->GetName() : std::string());
+    TVobeControl* window = Bases ? Bases->Get(FTarget) : nullptr;
+    WriteStr(*state, window ? window->GetName() : std::string());
     WriteBool(*state, FWaiting);
     WriteBool(*state, FBlock);
 }

@@ -475,8 +475,12 @@ TEST_F(ObjectTree, PropertyMotion) {
     EXPECT_EQ(box->Left, static_cast<int32_t>(std::sin(100 * 3.14159265358979 / 2 / 1000) * 1000 + 10));
     Scene.MarkDeleted(box); // the target goes: the motion deletes itself without writing
     Scene.Update();
+    // A new object, perhaps made where the old one was in memory, is not the motion's target.
+    TVobeBox* next = Add<TVobeBox>("next");
+    next->SetLeft(10);
     Scene.Update();
     EXPECT_EQ(Scene.IndexOfObject(m), -1);
+    EXPECT_EQ(next->Left, 10);
 
     TVobePropMotion* lost = motion(1000, 0);
     lost->TargetName = "nobody";

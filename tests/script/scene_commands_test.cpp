@@ -4,6 +4,7 @@
 
 #include "components/vobe_box.h"
 #include "components/vobe_image.h"
+#include "components/vobe_mes.h"
 #include "components/vobe_sound.h"
 #include "framework/scene_wipe.h"
 #include "framework/vobe_base_list.h"
@@ -274,6 +275,27 @@ TEST_F(SceneCommands, MediaStopWithoutTimeRemovesAtOnce) {
     again.LoadState(*state);
     EXPECT_TRUE(again.IsWaiting());
     EXPECT_EQ(Run(again), 4);
+}
+
+TEST_F(SceneCommands, ATextInsertWaitingOnADeletedWindowGoesOn) {
+    auto* mes = NewVobeObject<TVobeMes>(&Scene);
+    mes->SetName("mes");
+    mes->SetParent(Scene.FrontBase());
+    mes->PageCount = 1;
+    TComTextIns ins(&Page);
+    ins.FText = {'a'};
+    ins.FWindow = E("\"mes\"");
+    ins.FWait = E("TRUE");
+    ins.Prepare(Man);
+    EXPECT_EQ(Run(ins), 3); // the window holds a page: wait
+    // The script deletes the window while the command waits; the next frame must not touch it.
+    Scene.MarkDeleted(mes);
+    Scene.Update();
+    ASSERT_EQ(Scene.FindComponent("mes"), nullptr);
+    auto* other = NewVobeObject<TVobeMes>(&Scene); // may take the freed window's place in memory
+    other->SetName("other");
+    other->PageCount = 1;
+    EXPECT_EQ(Run(ins), 4);
 }
 
 TEST_F(SceneCommands, PropertyMotionsAreMadeWithTheirFields) {
