@@ -26,8 +26,7 @@ public:
         return Bases && !name.empty() ? Bases->FindComponent(name) : nullptr;
     }
     bool Contains(const TVobeObject* o) override {
-        if (!Bases || !o) return false;
-        return o == Bases->Base0 || o == Bases->Base1 || Bases->IndexOfObject(o) >= 0;
+        return Bases && Bases->HasObject(o);
     }
     void Reset() override {
         if (Bases) Bases->Reset();
